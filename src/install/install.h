@@ -1,0 +1,22 @@
+// Installation engine: copying, removal of an earlier installation, registration and
+// the default printer.
+#pragma once
+
+#include <windows.h>
+
+// Result of CopyOneFile asking for another try at the same file.
+enum { COPY_RETRY = 1009 };
+
+int CopyOneFile(HWND page, int index);
+void ShowCopyError(HWND owner, int code);
+
+void AdvanceCopy(HWND page, int copying);
+void PaintCopyProgress(HWND page, HBRUSH navy);
+
+int IsDriverInstalled(HWND page);
+void DeletePrinterOfModel(HWND page);
+int RemovePreviousInstallation();
+
+int RegisterDriverAndPrinter();
+
+int MakeDefaultPrinter(const char *name);

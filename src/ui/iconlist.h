@@ -1,0 +1,16 @@
+// Owner-drawn list boxes with an icon beside each entry, and the picture panel.
+#pragma once
+
+#include <windows.h>
+
+// Writes entry `index` into a 1024-byte buffer; may write nothing.
+typedef void (*IconListItemSource)(unsigned index, char *text);
+// Writes the name of one of the program's icons for `text` into `out`, which may be
+// the same buffer as `text`.
+typedef void (*IconChooser)(const char *text, char *out);
+
+void FillIconList(HWND dialog, WORD controlId, short count, IconListItemSource source);
+void MeasureIconListItem(MEASUREITEMSTRUCT *item);
+void DrawIconListItem(const DRAWITEMSTRUCT *item, IconChooser chooser);
+void DrawPicturePanel(const DRAWITEMSTRUCT *item);
+void DrawSunkenFrame(const RECT *inner, HDC dc);

@@ -1,0 +1,35 @@
+// Every page and dialog of the wizard: the procedures and the calls that open them.
+#pragma once
+
+#include <windows.h>
+
+// Pages, each a modal dialog owned by the hidden main window. They return the
+// step or button that ended them (2001 Next, 2000 Back, 2 Cancel; 1 from the copy page
+// when every file is copied).
+int RunWelcomePage(HWND owner);
+int RunModelPage(HWND owner);
+int RunPortPage(HWND owner);
+int RunCopyPage(HWND owner);
+int RunFinishPage(HWND owner, int outcome);
+
+INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ModelPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK PortPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK StatusDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The program's own message box, chosen and decorated by a message-box style word:
+// low four bits the buttons, bits 4-7 the icon. Returns the button that closed it.
+int ShowMessageDialog(HWND owner, const char *text, const char *caption, WORD style);
+int ShowMessageFromStrings(HWND owner, UINT textId, UINT captionId, WORD style);
+
+// "Are you sure you want to cancel ...?"; only 6 (Yes) in the low word confirms.
+int AskCancel(HWND owner);
+
+// Modeless status box showing one string; the caller shows and destroys it.
+HWND OpenStatusDialog(HWND owner, WORD stringId);
+
+// Centres a dialog on its parent's window rectangle and brings it to the front.
+void CentreOverParent(HWND dialog);
