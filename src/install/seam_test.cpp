@@ -1,0 +1,139 @@
+// Seams of the test builds. Without DRVSETUP_FAULTS in the environment they behave as
+// the shipped ones. DRVSETUP_FAULTS lists failures to inject, separated by semicolons:
+//   AddPrinterDriver=<error>     the spooler refuses the driver with that last error
+//   AddPrinter=<error>           the spooler refuses the printer
+//   DeletePrinter=<error>        a printer cannot be deleted
+//   DeletePrinterDriver=<error>  a driver cannot be deleted
+//   CopyLZFile=<code>[*<times>]  expansion returns that LZ code, the first <times> calls
+//                                (every call when no count is given)
+// DRVSETUP_DRIVER_LOG names a file to which every driver record handed to the spooler is
+// appended, one "field=value" line per field, so tests can check what the spooler
+// does not store.
+#include "install/seam.h"
+
+#include <lzexpand.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+// Looks up `name` in DRVSETUP_FAULTS; returns 1 and its value and count when present.
+static int FindFault(const char *name, long *value, long *times)
+{
+    char faults[1024];
+    DWORD length = GetEnvironmentVariableA("DRVSETUP_FAULTS", faults, sizeof faults);
+    if (length == 0 || length >= sizeof faults)
+        return 0;
+    size_t nameLength = strlen(name);
+    for (char *item = strtok(faults, ";"); item; item = strtok(NULL, ";")) {
+        if (strncmp(item, name, nameLength) != 0 || item[nameLength] != '=')
+            continue;
+        char *end;
+        *value = strtol(item + nameLength + 1, &end, 10);
+        *times = *end == '*' ? strtol(end + 1, NULL, 10) : -1;
+        return 1;
+    }
+    return 0;
+}
+
+// Injects a spooler refusal: sets the last error and returns 1 when `name` is listed.
+static int Refuse(const char *name)
+{
+    long error, times;
+    if (!FindFault(name, &error, &times))
+        return 0;
+    SetLastError((DWORD)error);
+    return 1;
+}
+
+static void LogText(FILE *log, const char *field, const char *text)
+{
+    if (text)
+        fprintf(log, "%s=%s\n", field, text);
+    else
+        fprintf(log, "%s=(none)\n", field);
+}
+
+// A NUL-separated list is written with '|' between its names.
+static void LogList(FILE *log, const char *field, const char *list)
+{
+    fprintf(log, "%s=", field);
+    if (!list) {
+        fprintf(log, "(none)\n");
+        return;
+    }
+    for (const char *name = list; *name; name += strlen(name) + 1)
+        fprintf(log, "%s|", name);
+    fprintf(log, "\n");
+}
+
+static void LogDriver(const DRIVER_INFO_6A *driver)
+{
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("DRVSETUP_DRIVER_LOG", path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return;
+    FILE *log = fopen(path, "a");
+    if (!log)
+        return;
+    fprintf(log, "cVersion=%lu\n", (unsigned long)driver->cVersion);
+    LogText(log, "pName", driver->pName);
+    LogText(log, "pEnvironment", driver->pEnvironment);
+    LogText(log, "pDriverPath", driver->pDriverPath);
+    LogText(log, "pDataFile", driver->pDataFile);
+    LogText(log, "pConfigFile", driver->pConfigFile);
+    LogText(log, "pHelpFile", driver->pHelpFile);
+    LogList(log, "pDependentFiles", driver->pDependentFiles);
+    LogText(log, "pMonitorName", driver->pMonitorName);
+    LogText(log, "pDefaultDataType", driver->pDefaultDataType);
+    LogList(log, "pszzPreviousNames", driver->pszzPreviousNames);
+    fprintf(log, "ftDriverDate=%lu,%lu\n", (unsigned long)driver->ftDriverDate.dwHighDateTime,
+            (unsigned long)driver->ftDriverDate.dwLowDateTime);
+    fprintf(log, "dwlDriverVersion=%llu\n", (unsigned long long)driver->dwlDriverVersion);
+    LogText(log, "pszMfgName", driver->pszMfgName);
+    LogText(log, "pszOEMUrl", driver->pszOEMUrl);
+    LogText(log, "pszHardwareID", driver->pszHardwareID);
+    LogText(log, "pszProvider", driver->pszProvider);
+    fprintf(log, "end\n");
+    fclose(log);
+}
+
+BOOL SeamAddPrinterDriver(DRIVER_INFO_6A *driver)
+{
+    LogDriver(driver);
+    if (Refuse("AddPrinterDriver"))
+        return FALSE;
+    return AddPrinterDriverA(NULL, 6, (LPBYTE)driver);
+}
+
+HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer)
+{
+    if (Refuse("AddPrinter"))
+        return NULL;
+    return AddPrinterA(NULL, 2, (LPBYTE)printer);
+}
+
+BOOL SeamDeletePrinter(HANDLE printer)
+{
+    if (Refuse("DeletePrinter"))
+        return FALSE;
+    return DeletePrinter(printer);
+}
+
+BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName)
+{
+    if (Refuse("DeletePrinterDriver"))
+        return FALSE;
+    return DeletePrinterDriverA(NULL, (LPSTR)environment, (LPSTR)driverName);
+}
+
+// Calls of CopyLZFile so far, to let a fault hold for its first few calls only.
+static long g_copyCalls;
+
+INT SeamCopyLZFile(INT source, INT destination)
+{
+    long code, times;
+    g_copyCalls++;
+    if (FindFault("CopyLZFile", &code, &times) && (times < 0 || g_copyCalls <= times))
+        return (INT)code;
+    return CopyLZFile(source, destination);
+}
