@@ -3,27 +3,22 @@
 
 #include <lzexpand.h>
 
-BOOL SeamAddPrinterDriver(DRIVER_INFO_6A *driver)
-{
+BOOL SeamAddPrinterDriver(DRIVER_INFO_6A *driver) {
     return AddPrinterDriverA(NULL, 6, (LPBYTE)driver);
 }
 
-HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer)
-{
+HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer) {
     return AddPrinterA(NULL, 2, (LPBYTE)printer);
 }
 
-BOOL SeamDeletePrinter(HANDLE printer)
-{
+BOOL SeamDeletePrinter(HANDLE printer) {
     return DeletePrinter(printer);
 }
 
-BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName)
-{
+BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName) {
     return DeletePrinterDriverA(NULL, (LPSTR)environment, (LPSTR)driverName);
 }
 
-INT SeamCopyLZFile(INT source, INT destination)
-{
+INT SeamCopyLZFile(INT source, INT destination) {
     return CopyLZFile(source, destination);
 }

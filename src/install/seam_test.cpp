@@ -17,8 +17,7 @@
 #include <string.h>
 
 // Looks up `name` in DRVSETUP_FAULTS; returns 1 and its value and count when present.
-static int FindFault(const char *name, long *value, long *times)
-{
+static int FindFault(const char *name, long *value, long *times) {
     char faults[1024];
     DWORD length = GetEnvironmentVariableA("DRVSETUP_FAULTS", faults, sizeof faults);
     if (length == 0 || length >= sizeof faults)
@@ -36,8 +35,7 @@ static int FindFault(const char *name, long *value, long *times)
 }
 
 // Injects a spooler refusal: sets the last error and returns 1 when `name` is listed.
-static int Refuse(const char *name)
-{
+static int Refuse(const char *name) {
     long error, times;
     if (!FindFault(name, &error, &times))
         return 0;
@@ -45,8 +43,7 @@ static int Refuse(const char *name)
     return 1;
 }
 
-static void LogText(FILE *log, const char *field, const char *text)
-{
+static void LogText(FILE *log, const char *field, const char *text) {
     if (text)
         fprintf(log, "%s=%s\n", field, text);
     else
@@ -54,8 +51,7 @@ static void LogText(FILE *log, const char *field, const char *text)
 }
 
 // A NUL-separated list is written with '|' between its names.
-static void LogList(FILE *log, const char *field, const char *list)
-{
+static void LogList(FILE *log, const char *field, const char *list) {
     fprintf(log, "%s=", field);
     if (!list) {
         fprintf(log, "(none)\n");
@@ -66,8 +62,7 @@ static void LogList(FILE *log, const char *field, const char *list)
     fprintf(log, "\n");
 }
 
-static void LogDriver(const DRIVER_INFO_6A *driver)
-{
+static void LogDriver(const DRIVER_INFO_6A *driver) {
     char path[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("DRVSETUP_DRIVER_LOG", path, sizeof path);
     if (length == 0 || length >= sizeof path)
@@ -97,30 +92,26 @@ static void LogDriver(const DRIVER_INFO_6A *driver)
     fclose(log);
 }
 
-BOOL SeamAddPrinterDriver(DRIVER_INFO_6A *driver)
-{
+BOOL SeamAddPrinterDriver(DRIVER_INFO_6A *driver) {
     LogDriver(driver);
     if (Refuse("AddPrinterDriver"))
         return FALSE;
     return AddPrinterDriverA(NULL, 6, (LPBYTE)driver);
 }
 
-HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer)
-{
+HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer) {
     if (Refuse("AddPrinter"))
         return NULL;
     return AddPrinterA(NULL, 2, (LPBYTE)printer);
 }
 
-BOOL SeamDeletePrinter(HANDLE printer)
-{
+BOOL SeamDeletePrinter(HANDLE printer) {
     if (Refuse("DeletePrinter"))
         return FALSE;
     return DeletePrinter(printer);
 }
 
-BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName)
-{
+BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName) {
     if (Refuse("DeletePrinterDriver"))
         return FALSE;
     return DeletePrinterDriverA(NULL, (LPSTR)environment, (LPSTR)driverName);
@@ -129,8 +120,7 @@ BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName)
 // Calls of CopyLZFile so far, to let a fault hold for its first few calls only.
 static long g_copyCalls;
 
-INT SeamCopyLZFile(INT source, INT destination)
-{
+INT SeamCopyLZFile(INT source, INT destination) {
     long code, times;
     g_copyCalls++;
     if (FindFault("CopyLZFile", &code, &times) && (times < 0 || g_copyCalls <= times))

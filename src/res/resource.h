@@ -3,12 +3,8 @@
 // and so have no number here.
 #pragma once
 
-// Buttons every dialog answers to (the platform's IDOK, IDCANCEL, IDRETRY, IDYES, IDNO).
-#define IDC_OK 1
-#define IDC_CANCEL 2
-#define IDC_RETRY 4
-#define IDC_YES 6
-#define IDC_NO 7
+// OK, Cancel, Retry, Yes and No are the platform's IDOK (1), IDCANCEL (2), IDRETRY (4),
+// IDYES (6) and IDNO (7).
 
 // Wizard page buttons (all four pages).
 #define IDC_BACK 2000

@@ -24,3 +24,17 @@ int KeyListModelName(const char *list, unsigned index, char *out, size_t outSize
 
 // Name of the icon resource for a port: "IDI_SETUP", "IDI_PORT" or "IDI_NETWORK".
 const char *PortIconName(const char *port);
+
+// 1 when a port name starts with exactly "LPT" or "COM" (upper case): a local port.
+int IsLocalPortName(const char *port);
+
+// Longest model name whose lookup key (the name between double quotes) still fits in a
+// 1024-byte buffer with its NUL.
+enum { MAX_MODEL_NAME = 1021 };
+
+// Writes the lookup key of a model, the name between double quotes, into `key`
+// (keySize bytes). Returns 0, leaving `key` empty, when the name is too long for it.
+int MakeModelKey(const char *name, char *key, size_t keySize);
+
+// Copies `text` into `out` (outSize bytes), cutting it so that it always ends with a NUL.
+void CopyBounded(char *out, size_t outSize, const char *text);

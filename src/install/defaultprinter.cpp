@@ -1,0 +1,55 @@
+// Making a printer the user's default printer through the profile entry that names it.
+#include <string.h>
+
+#include "install/install.h"
+
+// Reads the printer's level-2 record into a zero-filled block the caller frees; NULL
+// when the printer tells no size or the record cannot be read.
+static PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer) {
+    DWORD needed = 0;
+    GetPrinterA(printer, 2, NULL, 0, &needed);
+    if (needed == 0)
+        return NULL;
+    PRINTER_INFO_2A *record = (PRINTER_INFO_2A *)LocalAlloc(LPTR, needed);
+    if (!record)
+        return NULL;
+    if (!GetPrinterA(printer, 2, (LPBYTE)record, needed, &needed)) {
+        LocalFree(record);
+        return NULL;
+    }
+    return record;
+}
+
+// Writes "name,driver,port" as the "device" entry of section "windows", the driver and
+// port as the spooler reports them now, and tells every top-level window. 1 on success;
+// 0 with nothing written on any failure.
+int MakeDefaultPrinter(const char *name) {
+    if (!name)
+        return 0;
+    HANDLE printer = NULL;
+    if (!OpenPrinterA((LPSTR)name, &printer, NULL) || !printer)
+        return 0;
+
+    int result = 0;
+    PRINTER_INFO_2A *record = ReadPrinterRecord(printer);
+    if (record && record->pDriverName && record->pPortName) {
+        size_t size = strlen(name) + strlen(record->pDriverName) + strlen(record->pPortName) + 3;
+        char *device = (char *)LocalAlloc(LPTR, size);
+        if (device) {
+            strcpy(device, name);
+            strcat(device, ",");
+            strcat(device, record->pDriverName);
+            strcat(device, ",");
+            strcat(device, record->pPortName);
+            if (WriteProfileStringA("windows", "device", device)) {
+                SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, 0, SMTO_NORMAL, 1000, NULL);
+                result = 1;
+            }
+            LocalFree(device);
+        }
+    }
+    if (record)
+        LocalFree(record);
+    ClosePrinter(printer);
+    return result;
+}
