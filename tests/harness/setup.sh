@@ -1,0 +1,57 @@
+#!/bin/bash
+# Fixture setup for a test run: one Xvfb display and one booted Windows 7 template
+# prefix, both recorded in STATE_DIR. Running it again while both are alive does nothing.
+set -u
+. "$(dirname "$0")/common.sh"
+
+[ $# -eq 1 ] || die "usage: setup.sh STATE_DIR"
+state=$1
+mkdir -p "$state" || die "cannot create $state"
+state=$(cd "$state" && pwd)
+
+# The display: Xvfb picks a free number itself (-displayfd), so parallel runs of
+# several build trees never race for one.
+display_alive() {
+    [ -f "$state/xvfb.pid" ] && [ -f "$state/display" ] &&
+        kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
+}
+if ! display_alive; then
+    rm -f "$state/xvfb.pid" "$state/display" "$state/template.ready"
+    exec 3>"$state/display.fd"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+        >"$state/xvfb.log" 2>&1 </dev/null &
+    pid=$!
+    exec 3>&-
+    for _ in $(seq 100); do
+        [ -s "$state/display.fd" ] && break
+        kill -0 $pid 2>/dev/null || break
+        sleep 0.1
+    done
+    number=$(tr -dc 0-9 <"$state/display.fd")
+    rm -f "$state/display.fd"
+    [ -n "$number" ] || die "Xvfb did not start: $(cat "$state/xvfb.log")"
+    echo $pid >"$state/xvfb.pid"
+    echo ":$number" >"$state/display"
+fi
+export DISPLAY=$(cat "$state/display")
+
+# The template prefix, booted once with the display present (a wineserver started
+# without one spoils later windowed runs).
+if [ ! -f "$state/template.ready" ]; then
+    export WINEPREFIX=$state/template
+    [ -d "$WINEPREFIX" ] && { "$WINESERVER" -k 2>/dev/null; rm -rf "$WINEPREFIX"; }
+    LANG=C.UTF-8 LC_ALL= "$WINE" wineboot -i >"$state/wineboot.log" 2>&1 ||
+        die "wineboot failed: $(tail -5 "$state/wineboot.log")"
+    wine_reg add 'HKCU\Software\Wine' /v Version /d win7 /f || die "cannot set win7"
+    # Unmanaged windows: no window manager, and no 2 s wait at every hide or close.
+    wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f ||
+        die "cannot set X11 Driver Managed=N"
+    "$WINESERVER" -w
+    touch "$state/template.ready"
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$'; then
+    echo "setup.sh: warning: locale ko_KR.UTF-8 missing; Korean tests will fail" \
+        "(localedef -i ko_KR -f UTF-8 ko_KR.UTF-8)" >&2
+fi
+exit 0

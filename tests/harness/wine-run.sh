@@ -1,0 +1,54 @@
+#!/bin/bash
+# Runs one Windows program in a throwaway copy of the fixture's template prefix and
+# returns its exit code. Programs whose file name contains "_ko_" run with the Korean
+# locale (ANSI code page 949), every other with a neutral English one.
+#   wine-run.sh STATE_DIR PROGRAM.exe [ARGS...]
+# Options, in the environment:
+#   WINE_RUN_VERSION=winxp64|win8|...  Windows version of the copy (default: the template's)
+#   WINE_RUN_KEEP=1                    keep the copy afterwards (its path goes to stderr)
+set -u
+. "$(dirname "$0")/common.sh"
+
+[ $# -ge 2 ] || die "usage: wine-run.sh STATE_DIR PROGRAM.exe [ARGS...]"
+state=$(cd "$1" 2>/dev/null && pwd) || die "no state directory $1"
+program=$2
+shift 2
+[ -f "$state/template.ready" ] || die "no template prefix in $state: run setup.sh first"
+[ -f "$program" ] || die "no program $program"
+
+export DISPLAY=$(cat "$state/display")
+export WINEPREFIX=$(mktemp -d "$state/run.XXXXXX") || die "cannot make a prefix"
+finish() {
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w 2>/dev/null
+    if [ "${WINE_RUN_KEEP:-0}" = 1 ]; then
+        echo "wine-run.sh: prefix kept in $WINEPREFIX" >&2
+    else
+        rm -rf "$WINEPREFIX"
+    fi
+}
+trap finish EXIT
+trap 'exit 130' INT TERM
+
+cp -a "$state/template/." "$WINEPREFIX/" || die "cannot copy the template prefix"
+
+case $(basename "$program") in
+*_ko_*)
+    locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$' ||
+        die "locale ko_KR.UTF-8 is not generated (localedef -i ko_KR -f UTF-8 ko_KR.UTF-8)"
+    export LANG=ko_KR.UTF-8
+    ;;
+*)
+    export LANG=en_US.UTF-8
+    locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$' || LANG=C.UTF-8
+    ;;
+esac
+unset LC_ALL LC_CTYPE LC_MESSAGES LANGUAGE
+
+if [ -n "${WINE_RUN_VERSION:-}" ]; then
+    wine_reg add 'HKCU\Software\Wine' /v Version /d "$WINE_RUN_VERSION" /f ||
+        die "cannot set the Windows version $WINE_RUN_VERSION"
+fi
+
+# DRVSETUP_BIN and DRVSETUP_SOURCE reach the program with the rest of the environment.
+"$WINE" "$program" "$@"
