@@ -1,0 +1,63 @@
+// Message chosen for a copy failure.
+#include "install/copyerrors.h"
+
+#include "res/resource.h"
+
+// Code 1 is the engine's own (a file cannot be opened); the negative codes are the LZ
+// library's. Anything unknown, 0 included, is an unknown error.
+unsigned CopyErrorStringId(int code) {
+    switch (code) {
+    case 1:
+        return IDS_FILE_OPEN_ERROR;
+    case -1:
+        return IDS_CANNOT_READ_SOURCE;
+    case -2:
+        return IDS_CANNOT_CREATE_DEST;
+    case -3:
+    case -8:
+        return IDS_FILE_DAMAGED;
+    case -4:
+        return IDS_DISK_FULL;
+    case -5:
+        return IDS_MEMORY_EXHAUSTED;
+    case -6:
+        return IDS_DECOMPRESSION_ERROR;
+    default:
+        return IDS_UNKNOWN_ERROR;
+    }
+}
+
+// A bad source or destination handle may be passing: the same file is tried again.
+int IsBadHandleCode(int code) {
+    return code == -1 || code == -2;
+}
+
+// The name goes behind the driver directory as it stands, so anything that could
+// leave that directory, name another drive or name the directory itself is refused.
+int IsSafeCopyName(const char *name) {
+    if (!name || !*name || (name[0] == '.' && name[1] == 0))
+        return 0;
+    for (const char *c = name; *c; c++) {
+        if (*c == '\\' || *c == '/' || *c == ':')
+            return 0;
+        if (c[0] == '.' && c[1] == '.')
+            return 0;
+    }
+    return 1;
+}
+
+// Magic "SZDD" 0x88 0xF0 0x27 0x33, method 'A', the missing last character of the
+// name, then the expanded size, 32 bits little-endian.
+int ReadSzddSize(const unsigned char *header, unsigned length, unsigned long *size) {
+    static const unsigned char magic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+    if (!header || length < SZDD_HEADER_SIZE)
+        return 0;
+    for (unsigned i = 0; i < sizeof magic; i++)
+        if (header[i] != magic[i])
+            return 0;
+    if (header[8] != 'A')
+        return 0;
+    *size = (unsigned long)header[10] | (unsigned long)header[11] << 8 |
+            (unsigned long)header[12] << 16 | (unsigned long)header[13] << 24;
+    return 1;
+}

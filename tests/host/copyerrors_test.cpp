@@ -1,0 +1,68 @@
+// Messages for copy failures, the copy-list name check and the SZDD header.
+#include "install/copyerrors.h"
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+TEST(CopyErrorStringId, EveryCode) {
+    EXPECT_EQ(4018u, CopyErrorStringId(1));
+    EXPECT_EQ(4007u, CopyErrorStringId(-1));
+    EXPECT_EQ(4008u, CopyErrorStringId(-2));
+    EXPECT_EQ(4016u, CopyErrorStringId(-3));
+    EXPECT_EQ(4017u, CopyErrorStringId(-4));
+    EXPECT_EQ(4015u, CopyErrorStringId(-5));
+    EXPECT_EQ(4014u, CopyErrorStringId(-6));
+    EXPECT_EQ(4013u, CopyErrorStringId(-7));
+    EXPECT_EQ(4016u, CopyErrorStringId(-8));
+    for (int other : {0, 2, 1009, -9, -100, 0x7fffffff, (int)0x80000000})
+        EXPECT_EQ(4013u, CopyErrorStringId(other)) << other;
+}
+
+TEST(IsBadHandleCode, OnlyTheTwoHandleCodes) {
+    EXPECT_TRUE(IsBadHandleCode(-1));
+    EXPECT_TRUE(IsBadHandleCode(-2));
+    for (int other : {1, 0, -3, -4, -5, -6, -7, -8, 1009})
+        EXPECT_FALSE(IsBadHandleCode(other)) << other;
+}
+
+TEST(IsSafeCopyName, PlainNamesPass) {
+    for (const char *name : {"UNIDRV.DLL", "J71.GPD", "a", "name with spaces.txt", "a.b.c", ".x"})
+        EXPECT_TRUE(IsSafeCopyName(name)) << name;
+}
+
+TEST(IsSafeCopyName, NamesThatLeaveTheDirectoryAreRefused) {
+    for (const char *name : {"", "..", ".", "..\\x.dll", "sub\\x.dll", "sub/x.dll", "/x", "C:x.dll",
+                             "x.dll:stream", "a..b", "x\\", "\\\\server\\share"})
+        EXPECT_FALSE(IsSafeCopyName(name)) << name;
+    EXPECT_FALSE(IsSafeCopyName(nullptr));
+}
+
+// Header that mscompress writes for a 0x01020304-byte file named "x.dl?" -> missing 'l'.
+static const unsigned char kHeader[SZDD_HEADER_SIZE] = {'S',  'Z', 'D', 'D',  0x88, 0xF0, 0x27,
+                                                        0x33, 'A', 'l', 0x04, 0x03, 0x02, 0x01};
+
+TEST(ReadSzddSize, AnnouncedSizeIsLittleEndian) {
+    unsigned long size = 0;
+    ASSERT_TRUE(ReadSzddSize(kHeader, sizeof kHeader, &size));
+    EXPECT_EQ(0x01020304ul, size);
+
+    unsigned char big[SZDD_HEADER_SIZE + 4];
+    memcpy(big, kHeader, sizeof kHeader);
+    big[13] = 0xFF;
+    ASSERT_TRUE(ReadSzddSize(big, sizeof big, &size));
+    EXPECT_EQ(0xFF020304ul, size);
+}
+
+TEST(ReadSzddSize, AnythingElseIsNotCompressed) {
+    unsigned long size = 7;
+    EXPECT_FALSE(ReadSzddSize(kHeader, SZDD_HEADER_SIZE - 1, &size));
+    EXPECT_FALSE(ReadSzddSize(nullptr, 0, &size));
+    for (unsigned i = 0; i < 9; i++) {
+        unsigned char bad[SZDD_HEADER_SIZE];
+        memcpy(bad, kHeader, sizeof bad);
+        bad[i] ^= 0x20;
+        EXPECT_FALSE(ReadSzddSize(bad, sizeof bad, &size)) << i;
+    }
+    EXPECT_EQ(7ul, size);
+}
