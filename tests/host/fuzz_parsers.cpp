@@ -1,0 +1,113 @@
+// Coverage-guided fuzzing of the platform-free rules with whatever a setup information
+// file may hold. The first byte chooses the routine; the rest is its input. Every
+// buffer is allocated at its exact size so AddressSanitizer sees any write past it.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "install/copyerrors.h"
+#include "install/progress.h"
+#include "setupinfo/infparse.h"
+
+static void Check(bool condition) {
+    if (!condition)
+        abort();
+}
+
+static void FuzzModelEntry(const std::string &entry) {
+    for (int number = 1; number <= 4; number++) {
+        size_t length = 0;
+        const char *field = ModelEntryField(entry.c_str(), number, &length);
+        if (!field)
+            continue;
+        Check(field >= entry.c_str() && field + length <= entry.c_str() + entry.size());
+        Check(length > 0);
+        Check(memchr(field, ',', length) == NULL);
+    }
+}
+
+static void FuzzCopyFiles(const std::string &value, size_t listSize) {
+    std::vector<char> list(listSize);
+    int count = ParseCopyFiles(value.c_str(), list.data(), list.size());
+    if (count < 0)
+        return;
+    // Every name is non-empty, holds no comma, and the count matches the list.
+    int names = 0;
+    size_t at = 0;
+    while (at < list.size() && list[at]) {
+        size_t length = strnlen(&list[at], list.size() - at);
+        Check(at + length < list.size());
+        Check(memchr(&list[at], ',', length) == NULL);
+        names++;
+        at += length + 1;
+    }
+    Check(at < list.size());
+    Check(names == count);
+}
+
+static void FuzzKeyList(const std::string &keys, size_t outSize) {
+    // A key list as the profile reader gives it: ended by two NULs.
+    std::vector<char> list(keys.begin(), keys.end());
+    list.push_back(0);
+    list.push_back(0);
+    unsigned count = CountKeyList(list.data());
+    std::vector<char> out(outSize);
+    for (unsigned index = 0; index <= count && index < 64; index++) {
+        int found = KeyListModelName(list.data(), index, out.data(), out.size());
+        Check(found == (index < count));
+        if (found)
+            Check(memchr(out.data(), 0, out.size()) != NULL);
+    }
+}
+
+static void FuzzPortIcon(const std::string &port) {
+    const char *icon = PortIconName(port.c_str());
+    Check(strcmp(icon, "IDI_SETUP") == 0 || strcmp(icon, "IDI_PORT") == 0 ||
+          strcmp(icon, "IDI_NETWORK") == 0);
+}
+
+static void FuzzProgress(const uint8_t *data, size_t size) {
+    if (size < 4)
+        return;
+    int count = (data[0] | data[1] << 8) % 5000 + 1;
+    int copied = (data[2] | data[3] << 8) % (count + 1);
+    int p = CopyPercent(copied, count);
+    Check(p >= 0 && p <= 100);
+    int width = size > 4 ? data[4] * 7 : 201;
+    int split = ProgressSplit(p, 3, 3 + width);
+    Check(split >= 3 && split <= 3 + width);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 2)
+        return 0;
+    // The text stops at its first NUL, as a profile value would.
+    std::string text((const char *)data + 2, size - 2);
+    text = text.c_str();
+    size_t bufferSize = data[1] * 5 + 1;
+    switch (data[0] % 6) {
+    case 0:
+        FuzzModelEntry(text);
+        break;
+    case 1:
+        FuzzCopyFiles(text, bufferSize);
+        break;
+    case 2:
+        FuzzKeyList(std::string((const char *)data + 2, size - 2), bufferSize);
+        break;
+    case 3:
+        FuzzPortIcon(text);
+        break;
+    case 4:
+        FuzzProgress(data + 1, size - 1);
+        break;
+    case 5:
+        CopyErrorStringId((int)(int8_t)data[1]);
+        IsSafeCopyName(text.c_str());
+        break;
+    }
+    return 0;
+}
