@@ -1,0 +1,182 @@
+// The copy engine: one driver file at a time from the setup folder into the spooler's
+// driver directory and its version subdirectory, expanded on the way when it is stored
+// compressed, with a message for every failure.
+#include "install/copyerrors.h"
+#include "install/install.h"
+#include "install/seam.h"
+#include "res/resource.h"
+#include "shell/session.h"
+#include "ui/pages.h"
+
+#include <io.h>
+#include <lzexpand.h>
+#include <stdio.h>
+#include <string.h>
+
+// How often one file may fail with a bad handle before it counts as a plain failure.
+enum { MAX_BAD_HANDLE_TRIES = 3 };
+
+// Bad-handle failures in a row of the file tried last.
+static struct {
+    int index;
+    int failures;
+} g_badHandle = {-1, 0};
+
+// Paths of the file being copied, each bounded by its buffer.
+struct CopyPaths {
+    char source[TEXT_BUFFER_SIZE];
+    char first[TEXT_BUFFER_SIZE];
+    char second[TEXT_BUFFER_SIZE]; // empty when there is no version directory
+};
+
+// The name at `index` in copyList, or NULL when the list ends first. Never reads past
+// the list's buffer, whatever it holds.
+static const char *FindCopyName(int index) {
+    const char *list = g_session.copyList;
+    size_t at = 0;
+    if (index < 0)
+        return NULL;
+    for (int skipped = 0;; skipped++) {
+        const char *end = (const char *)memchr(list + at, 0, sizeof g_session.copyList - at);
+        if (!end || end == list + at)
+            return NULL;
+        if (skipped == index)
+            return list + at;
+        at = (size_t)(end - list) + 1;
+        if (at >= sizeof g_session.copyList)
+            return NULL;
+    }
+}
+
+// Joins the name to the driver directory (and its version directory). Returns 0, with
+// nothing built, for a name that could leave the directory, a directory the spooler
+// never gave, or a path that does not fit: such a file is never touched.
+static int BuildCopyPaths(const char *name, CopyPaths *paths) {
+    const char *directory = g_session.driverDirectory;
+    size_t length = strnlen(directory, sizeof g_session.driverDirectory);
+    if (!name || !IsSafeCopyName(name) || length == 0 || length >= sizeof g_session.driverDirectory)
+        return 0;
+
+    int n = snprintf(paths->source, sizeof paths->source, "%s", name);
+    if (n < 0 || (size_t)n >= sizeof paths->source)
+        return 0;
+    n = snprintf(paths->first, sizeof paths->first, "%s%s", directory, name);
+    if (n < 0 || (size_t)n >= sizeof paths->first)
+        return 0;
+    paths->second[0] = 0;
+    if (g_session.driverVersion >= 2) {
+        const char *separator = directory[length - 1] == '\\' ? "" : "\\";
+        n = snprintf(paths->second, sizeof paths->second, "%s%s%d\\%s", directory, separator,
+                     g_session.driverVersion, name);
+        if (n < 0 || (size_t)n >= sizeof paths->second)
+            return 0;
+    }
+    return 1;
+}
+
+// Old copies go first, so that a failed open leaves none of them behind.
+static void DeleteIfPresent(const char *path) {
+    if (*path && _access(path, 0) == 0)
+        _unlink(path);
+}
+
+// The size a compressed (SZDD) source announces in its header; 0 for a plain file, or
+// one whose header cannot be read, which the expansion copies unchanged.
+static int AnnouncedSize(const OFSTRUCT *opened, unsigned long *size) {
+    HANDLE file = CreateFileA(opened->szPathName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    unsigned char header[SZDD_HEADER_SIZE];
+    DWORD read = 0;
+    BOOL ok = ReadFile(file, header, sizeof header, &read, NULL);
+    CloseHandle(file);
+    return ok && ReadSzddSize(header, read, size);
+}
+
+// Expands the opened source into the first destination. The platform answers a
+// truncated or garbled compressed file with a size and no error, so a size other than
+// the header's is taken for damaged data.
+static int ExpandFile(INT source, INT destination, const OFSTRUCT *opened) {
+    unsigned long announced = 0;
+    int compressed = AnnouncedSize(opened, &announced);
+    INT result = SeamCopyLZFile(source, destination);
+    LZClose(source);
+    LZClose(destination);
+    if (result >= 0 && compressed && (unsigned long)result != announced)
+        return LZERROR_READ;
+    return result;
+}
+
+// Result for a failed expansion: bad handles are tried again, up to a bound, since a
+// fault that repeats forever would trap the user in the same message.
+static int ResultOfFailure(int index, int code) {
+    if (!IsBadHandleCode(code)) {
+        g_badHandle.index = -1;
+        return 0;
+    }
+    if (g_badHandle.index != index) {
+        g_badHandle.index = index;
+        g_badHandle.failures = 0;
+    }
+    if (++g_badHandle.failures >= MAX_BAD_HANDLE_TRIES) {
+        g_badHandle.index = -1;
+        return 0;
+    }
+    return COPY_RETRY;
+}
+
+// A file that cannot be opened, named or placed: its message and the end of copying.
+static int RefuseFile(HWND page) {
+    g_badHandle.index = -1;
+    ShowCopyError(page, 1);
+    return 0;
+}
+
+// CopyOneFile: copies the file at `index` of copyList into the driver directory and,
+// from there, into its version directory. Returns 1 when copied, 0 when copying must
+// stop and COPY_RETRY when the same file is to be tried again; any message has been
+// shown and closed by then.
+int CopyOneFile(HWND page, int index) {
+    const char *name = FindCopyName(index);
+    SetDlgItemTextA(page, IDC_COPY_FILE, name ? name : "");
+    SetDlgItemTextA(page, IDC_COPY_DIRECTORY, g_session.driverDirectory);
+
+    CopyPaths paths;
+    if (!BuildCopyPaths(name, &paths))
+        return RefuseFile(page);
+    DeleteIfPresent(paths.first);
+    DeleteIfPresent(paths.second);
+
+    OFSTRUCT sourceRecord = {}, destinationRecord = {};
+    INT source = LZOpenFileA(paths.source, &sourceRecord, OF_READ | OF_CANCEL | OF_PROMPT);
+    if (source < 0)
+        return RefuseFile(page);
+    INT destination = LZOpenFileA(paths.first, &destinationRecord, OF_CREATE);
+    if (destination < 0) {
+        LZClose(source);
+        return RefuseFile(page);
+    }
+
+    int result = ExpandFile(source, destination, &sourceRecord);
+    if (result < 0) {
+        // A partial file must not pass for a driver file, in either directory.
+        _unlink(paths.first);
+        ShowCopyError(page, result);
+        return ResultOfFailure(index, result);
+    }
+    if (paths.second[0])
+        CopyFileA(paths.first, paths.second, FALSE);
+    g_badHandle.index = -1;
+    return 1;
+}
+
+// ShowCopyError: the message for an LZ result code (or 1, a file that cannot be
+// opened), modal over the owner, with the error icon.
+void ShowCopyError(HWND owner, int code) {
+    char text[TEXT_BUFFER_SIZE] = "";
+    char caption[TEXT_BUFFER_SIZE] = "";
+    LoadStringA(g_instance, CopyErrorStringId(code), text, sizeof text);
+    LoadStringA(g_instance, IDS_CAPTION_ERROR, caption, sizeof caption);
+    ShowMessageDialog(owner, text, caption, MB_ICONERROR);
+}
