@@ -1,0 +1,196 @@
+// The copy progress page: copies every file of the copy list, one at a time, painting
+// its own progress bar after each, and lets the user cancel between two files.
+#include "install/install.h"
+#include "install/progress.h"
+#include "res/resource.h"
+#include "shell/session.h"
+#include "ui/pages.h"
+
+#include <lzexpand.h>
+#include <stdio.h>
+
+// Navy of the filled part; COLORREF bytes run blue, green, red.
+static const COLORREF NAVY = 0x800000;
+
+// Set once a copy run has stopped on a failed file. The run it may be nested in (after a
+// refused cancel) must stop as well, rather than try that file again and show a second
+// message while the page is already ending.
+static int g_copyStopped;
+
+// RunCopyPage: the modal copy page over the hidden main window; 1 when every file was
+// copied, 2 when cancelled or failed.
+int RunCopyPage(HWND owner) {
+    return (int)DialogBoxParamA(g_instance, "IDD_COPY", owner, CopyPageProc, 0);
+}
+
+// Percentage shown on the bar. An empty copy list has nothing left to copy, so it
+// shows a full bar rather than the platform's -1 for a zero divisor.
+static int BarPercent() {
+    if (g_session.fileCount == 0)
+        return 100;
+    return CopyPercent(g_session.copiedCount, g_session.fileCount);
+}
+
+// One pass over the bar: fills `part` and writes the text across the whole bar, with
+// `excluded` clipped away so that the other pass's colours stay.
+static void PaintBarPart(HWND bar, const RECT *whole, const RECT *part, const RECT *excluded,
+                         HBRUSH brush, COLORREF textColour, const char *text) {
+    HDC dc = GetDC(bar);
+    if (!dc)
+        return;
+    ExcludeClipRect(dc, excluded->left, excluded->top, excluded->right, excluded->bottom);
+    FillRect(dc, part, brush);
+    SetTextColor(dc, textColour);
+    SetBkMode(dc, TRANSPARENT);
+    RECT textRect = *whole;
+    DrawTextA(dc, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    ReleaseDC(bar, dc);
+}
+
+// PaintCopyProgress: navy up to the split, white after it, the percentage centred on
+// the whole bar in white over navy and black over white.
+void PaintCopyProgress(HWND page, HBRUSH navy) {
+    HWND bar = GetDlgItem(page, IDC_COPY_BAR);
+    if (!bar)
+        return;
+    RECT whole;
+    GetClientRect(bar, &whole);
+    int percent = BarPercent();
+    int split = ProgressSplit(percent, whole.left, whole.right);
+    RECT filled = {whole.left, whole.top, split, whole.bottom};
+    RECT rest = {split, whole.top, whole.right, whole.bottom};
+    char text[TEXT_BUFFER_SIZE];
+    snprintf(text, sizeof text, "%d %%", percent);
+
+    PaintBarPart(bar, &whole, &filled, &rest, navy, RGB(255, 255, 255), text);
+    PaintBarPart(bar, &whole, &rest, &filled, (HBRUSH)GetStockObject(WHITE_BRUSH), RGB(0, 0, 0),
+                 text);
+}
+
+// Hands every waiting message of the thread on, so that the page (and its Cancel
+// button) answers between two files. The dialog manager's keyboard handling stays out.
+static void EmptyQueue() {
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// Whether a run must stop now: a cancel asked or confirmed, or a failure already posted.
+static int CopyingHalted() {
+    return g_session.cancelRequested != 0 || g_copyStopped;
+}
+
+// A copy run: copies from copiedCount to the end, painting the bar and emptying the
+// queue after each file. It reports how it ended by posting a command to the page.
+static void RunCopies(HWND page, HBRUSH navy) {
+    LZStart();
+    if (CopyingHalted()) {
+        LZDone();
+        return;
+    }
+    for (;;) {
+        if (g_session.copiedCount >= g_session.fileCount) {
+            LZDone();
+            PostMessageA(page, WM_COMMAND, IDOK, 0);
+            return;
+        }
+        int result = CopyOneFile(page, g_session.copiedCount);
+        if (result == 0) {
+            g_copyStopped = 1;
+            LZDone();
+            PostMessageA(page, WM_COMMAND, IDCANCEL, 1);
+            return;
+        }
+        if (result == COPY_RETRY) {
+            // copiedCount has not moved: the command starts a new run at the same file.
+            LZDone();
+            PostMessageA(page, WM_COMMAND, CMD_COPY_RETRY, 0);
+            return;
+        }
+        g_session.copiedCount++;
+        PaintCopyProgress(page, navy);
+        EmptyQueue();
+        if (CopyingHalted()) {
+            LZDone();
+            return;
+        }
+    }
+}
+
+// AdvanceCopy: with `copying` 1 a copy run, with 0 only a repaint of the bar.
+void AdvanceCopy(HWND page, int copying) {
+    HBRUSH navy = CreateSolidBrush(NAVY);
+    if (copying == 0)
+        PaintCopyProgress(page, navy);
+    else if (copying == 1)
+        RunCopies(page, navy);
+    DeleteObject(navy);
+}
+
+static void InitCopyPage(HWND page) {
+    g_copyStopped = 0;
+    CentreOverParent(page);
+    SetFocus(GetDlgItem(page, IDCANCEL));
+    SetTimer(page, TIMER_COPY_START, 100, NULL);
+}
+
+// Cancel from the button, the close box or the keyboard: copying waits while the
+// question is open, and goes on from where it was when the answer is No.
+static void AskToCancelCopy(HWND page) {
+    g_session.cancelRequested = 1;
+    if (LOWORD(AskCancel(page)) == IDYES) {
+        EndDialog(page, IDCANCEL);
+        return;
+    }
+    g_session.cancelRequested = 0;
+    AdvanceCopy(page, 1);
+}
+
+static void OnCopyCommand(HWND page, WPARAM command, LPARAM lParam) {
+    switch (command) {
+    case IDOK:
+        SetTimer(page, TIMER_COPY_CLOSE, 1000, NULL);
+        break;
+    case IDCANCEL:
+        // lParam 1 is a failed run's own report: its message has been shown already.
+        if (lParam == 1)
+            EndDialog(page, IDCANCEL);
+        else
+            AskToCancelCopy(page);
+        break;
+    case CMD_COPY_RETRY:
+        AdvanceCopy(page, 1);
+        break;
+    }
+}
+
+static void OnCopyTimer(HWND page, WPARAM timer) {
+    KillTimer(page, timer);
+    if (timer == TIMER_COPY_START)
+        AdvanceCopy(page, 1);
+    else if (timer == TIMER_COPY_CLOSE)
+        EndDialog(page, IDOK);
+}
+
+// CopyPageProc: the page's procedure; every message is handed to its helper.
+INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        InitCopyPage(page);
+        break;
+    case WM_COMMAND:
+        OnCopyCommand(page, wParam, lParam);
+        break;
+    case WM_TIMER:
+        OnCopyTimer(page, wParam);
+        break;
+    case WM_ENTERIDLE:
+        // A dialog owned by the page covers the bar and the static repaints itself
+        // empty: bring the bar back while the dialog waits.
+        AdvanceCopy(page, 0);
+        break;
+    }
+    return 0;
+}
