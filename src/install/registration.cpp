@@ -1,0 +1,117 @@
+// Registration of the Unidrv-based driver of the chosen model with the local spooler,
+// and of a local printer of the same name on the chosen port.
+#include "install/install.h"
+#include "install/seam.h"
+#include "setupinfo/setupinfo.h"
+#include "shell/session.h"
+
+#include <stdio.h>
+#include <string.h>
+
+// The file whose last-write time dates the driver.
+static const char DATING_FILE[] = "J71.DLL";
+
+// Last-write time of a file opened for reading without sharing; 0 when it cannot be
+// opened or its times cannot be read.
+static int ReadLastWriteTime(const char *path, FILETIME *lastWrite) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    FILETIME created, accessed;
+    BOOL ok = GetFileTime(file, &created, &accessed, lastWrite);
+    CloseHandle(file);
+    return ok != 0;
+}
+
+// The driver's date: "J71.DLL" in the current directory; failing that the one beside
+// the program; failing that now. A zero date would show as the year 1601.
+static FILETIME DriverDate() {
+    FILETIME date = {0, 0};
+    if (ReadLastWriteTime(DATING_FILE, &date))
+        return date;
+    char path[TEXT_BUFFER_SIZE];
+    DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
+    if (length > 0 && length < sizeof path) {
+        char *slash = strrchr(path, '\\');
+        if (slash && (size_t)(slash + 1 - path) + sizeof DATING_FILE <= sizeof path) {
+            memcpy(slash + 1, DATING_FILE, sizeof DATING_FILE);
+            if (ReadLastWriteTime(path, &date))
+                return date;
+        }
+    }
+    GetSystemTimeAsFileTime(&date);
+    return date;
+}
+
+// The previous-names list of the driver: the model name alone, then the empty name.
+// The model name never exceeds its own buffer, so the list always fits.
+static void BuildPreviousNames(char *list, size_t size) {
+    size_t length = strnlen(g_session.modelName, sizeof g_session.modelName);
+    if (length + 2 > size)
+        length = size - 2;
+    memcpy(list, g_session.modelName, length);
+    list[length] = 0;
+    list[length + 1] = 0;
+}
+
+// The spooler refused the driver: the system's message box, no owner, with its code.
+static void ReportDriverRefused(DWORD error) {
+    char text[TEXT_BUFFER_SIZE];
+    snprintf(text, sizeof text, "Cannot add a printer driver!\r\n(System Error Code : %d)",
+             (int)error);
+    MessageBoxA(NULL, text, "Add a printer error ", MB_ICONERROR);
+}
+
+// RegisterDriverAndPrinter: registers the driver of modelName at level 6, then creates
+// the printer of that name on portName. Returns 1 only when the printer was created;
+// a refused driver is reported, a refused printer is not.
+int RegisterDriverAndPrinter() {
+    char driverPath[] = "UNIDRV.DLL";
+    char dataFile[] = "J71.GPD";
+    char configFile[] = "UNIDRVUI.DLL";
+    char helpFile[] = "UNIDRV.HLP";
+    char emptyUrl[] = "";
+    char printProcessor[] = "WinPrint";
+    char previousNames[TEXT_BUFFER_SIZE + 1];
+    BuildPreviousNames(previousNames, sizeof previousNames);
+
+    DRIVER_INFO_6A driver;
+    memset(&driver, 0, sizeof driver);
+    driver.cVersion = (DWORD)g_session.driverVersion;
+    driver.pName = g_session.modelName;
+    driver.pEnvironment = (LPSTR)g_session.environment;
+    driver.pDriverPath = driverPath;
+    driver.pDataFile = dataFile;
+    driver.pConfigFile = configFile;
+    driver.pHelpFile = helpFile;
+    driver.pDependentFiles = g_session.copyList;
+    driver.pMonitorName = NULL;
+    driver.pDefaultDataType = g_session.defaultDataType;
+    driver.pszzPreviousNames = previousNames;
+    driver.ftDriverDate = DriverDate();
+    driver.dwlDriverVersion = 0;
+    driver.pszMfgName = NULL;
+    driver.pszOEMUrl = emptyUrl;
+    driver.pszHardwareID = (LPSTR)GetHardwareId(g_session.modelName);
+    driver.pszProvider = (LPSTR)g_profile.makerName;
+    if (!SeamAddPrinterDriver(&driver)) {
+        ReportDriverRefused(GetLastError());
+        return 0;
+    }
+
+    PRINTER_INFO_2A printer;
+    memset(&printer, 0, sizeof printer);
+    printer.pPrinterName = g_session.modelName;
+    printer.pPortName = g_session.portName;
+    printer.pDriverName = g_session.modelName;
+    printer.pPrintProcessor = printProcessor;
+    printer.pDatatype = g_session.defaultDataType;
+    printer.Attributes = PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST;
+    HANDLE created = SeamAddPrinter(&printer);
+    if (!created)
+        return 0; // silent: the result alone tells, and the driver stays registered
+
+    ClosePrinter(created);
+    return 1;
+}
