@@ -15,12 +15,14 @@ import struct
 import sys
 
 # The sixteen colours of the standard Windows palette, in their usual order.
+# fmt: off
 VGA = [
     (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
     (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
     (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
+# fmt: on
 BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER = range(8)
 GRAY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE = range(8, 16)
 
@@ -41,10 +43,12 @@ def nearest(palette, colour, cache):
     """Index of the palette colour closest to colour (plain squared distance)."""
     if colour not in cache:
         r, g, b = colour
-        best = min(
-            range(len(palette)),
-            key=lambda i: (palette[i][0] - r) ** 2 + (palette[i][1] - g) ** 2 + (palette[i][2] - b) ** 2,
-        )
+
+        def distance(i):
+            pr, pg, pb = palette[i]
+            return (pr - r) ** 2 + (pg - g) ** 2 + (pb - b) ** 2
+
+        best = min(range(len(palette)), key=distance)
         cache[colour] = best
     return cache[colour]
 
@@ -172,8 +176,15 @@ def draw_monitor(g, screen=(0, 0, 128), frame=(192, 192, 192), edge=(0, 0, 0)):
 
 def draw_diskette(g, body=(0, 0, 128), edge=(0, 0, 0)):
     g_poly(g, [(2, 2), (27, 2), (30, 5), (30, 30), (2, 30)], edge)
-    k = 1.0 / g["k"]
-    g_poly(g, [(2 + k, 2 + k), (27 - k / 2, 2 + k), (30 - k, 5 + k / 2), (30 - k, 30 - k), (2 + k, 30 - k)], body)
+    p = 1.0 / g["k"]  # one pixel in grid units: the body sits inside a one-pixel edge
+    inner = [
+        (2 + p, 2 + p),
+        (27 - p / 2, 2 + p),
+        (30 - p, 5 + p / 2),
+        (30 - p, 30 - p),
+        (2 + p, 30 - p),
+    ]
+    g_poly(g, inner, body)
     g_rect(g, 9, 2, 23, 12, (192, 192, 192), edge)
     g_rect(g, 17, 4, 20, 10, (0, 0, 0))
     g_rect(g, 6, 16, 26, 30, (255, 255, 255), edge)
@@ -295,7 +306,11 @@ def write_icon(path, images):
     out = [struct.pack("<HHH", 0, 1, len(images))]
     for (c, bits), blob in zip(images, blobs):
         colours = (1 << bits) if bits < 8 else 0
-        out.append(struct.pack("<BBBBHHII", c["w"] % 256, c["h"] % 256, colours, 0, 1, bits, len(blob), offset))
+        out.append(
+            struct.pack(
+                "<BBBBHHII", c["w"] % 256, c["h"] % 256, colours, 0, 1, bits, len(blob), offset
+            )
+        )
         offset += len(blob)
     with open(path, "wb") as f:
         f.write(b"".join(out) + b"".join(blobs))
@@ -329,7 +344,9 @@ def page_background():
     glow(c, 84, 160, 62, (40, 110, 180), 0.45)
     glow(c, 84, 252, 60, (40, 140, 170), 0.40)
     draw_printer(grid(c, 96, 36, 20))
-    draw_monitor(grid(c, 84, 42, 124), screen=(20, 90, 150), frame=(210, 210, 205), edge=(20, 20, 30))
+    draw_monitor(
+        grid(c, 84, 42, 124), screen=(20, 90, 150), frame=(210, 210, 205), edge=(20, 20, 30)
+    )
     # A page of text on the monitor's screen.
     rect(c, 70, 145, 98, 181, (250, 250, 245))
     for y in range(150, 178, 5):
