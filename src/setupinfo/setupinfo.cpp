@@ -1,0 +1,163 @@
+// Reader of the setup information file J71.INF beside the program: the model list, a
+// chosen model's install data and its hardware ID. Every read goes through the profile
+// functions, which open the file afresh each time.
+#include "setupinfo/setupinfo.h"
+
+#include "res/resource.h"
+#include "setupinfo/infparse.h"
+#include "shell/session.h"
+
+#include <string.h>
+
+// Key lists: the profile reader may fill a short buffer to its last byte but one and
+// leave that byte as it was, without the empty name that ends the list. Each list
+// buffer is zero-filled and one byte longer than the size the reader is told, so the
+// list always ends inside it.
+enum { KEY_LIST_SIZE = 1024, NAME_LIST_SIZE = 2048 };
+
+// Field 2 of the last model entry asked for by GetHardwareId lives here.
+static char g_hardwareId[TEXT_BUFFER_SIZE];
+
+// GetModuleDirectory: the program's directory with its final backslash. When the
+// module name is empty, or too long to be held whole, the current directory ".\"
+// stands in: a cut name would point at some other folder.
+void GetModuleDirectory(char *directory) {
+    DWORD length = GetModuleFileNameA(NULL, directory, TEXT_BUFFER_SIZE);
+    if (length == 0 || length >= TEXT_BUFFER_SIZE) {
+        strcpy(directory, ".\\");
+        return;
+    }
+    directory[length] = '\0';
+    char *slash = strrchr(directory, '\\');
+    if (slash)
+        slash[1] = '\0';
+    else
+        strcpy(directory, ".\\");
+}
+
+// GetInfPath: the setup information file beside the program, worked out once.
+const char *GetInfPath() {
+    if (g_session.infPath[0])
+        return g_session.infPath;
+    const char *fileName = OsTable[g_session.osIndex].infFileName;
+    GetModuleDirectory(g_session.infPath);
+    if (strlen(g_session.infPath) + strlen(fileName) >= sizeof g_session.infPath)
+        strcpy(g_session.infPath, ".\\");
+    strcat(g_session.infPath, fileName);
+    return g_session.infPath;
+}
+
+// GetVendorSection: the section that lists the models, from the system's row.
+const char *GetVendorSection() {
+    return OsTable[g_session.osIndex].vendorSection;
+}
+
+// CountModels: the number of keys of the vendor section, as many as a 1024-character
+// listing holds (a key cut short at its end counts too).
+WORD CountModels() {
+    char list[KEY_LIST_SIZE + 1];
+    memset(list, 0, sizeof list);
+    GetPrivateProfileStringA(GetVendorSection(), NULL, "", list, KEY_LIST_SIZE, GetInfPath());
+    return (WORD)CountKeyList(list);
+}
+
+// GetModelName: the model list's item source. Reads the larger listing so that a key cut
+// short in the counting listing is still named whole (up to the 1023 characters of
+// `out`); writes nothing for an index past the end.
+void GetModelName(unsigned index, char *out) {
+    char list[NAME_LIST_SIZE + 1];
+    memset(list, 0, sizeof list);
+    GetPrivateProfileStringA(GetVendorSection(), NULL, "", list, NAME_LIST_SIZE, GetInfPath());
+    KeyListModelName(list, index, out, TEXT_BUFFER_SIZE);
+}
+
+// Reads one value of the setup information file into a 1024-byte buffer.
+static void ReadInfValue(const char *section, const char *key, const char *fallback, char *value) {
+    GetPrivateProfileStringA(section, key, fallback, value, TEXT_BUFFER_SIZE, GetInfPath());
+}
+
+// Asks the local spooler for its printer-driver directory and adds the backslash that
+// file names are appended to. When the spooler gives no directory (or one too long for
+// the backslash) the field stays empty, so the copy step fails with its own message
+// instead of writing driver files to the root of a drive.
+static void ReadDriverDirectory() {
+    char *directory = g_session.driverDirectory;
+    DWORD needed = 0;
+    memset(directory, 0, TEXT_BUFFER_SIZE);
+    if (!GetPrinterDriverDirectoryA(NULL, NULL, 1, (LPBYTE)directory, TEXT_BUFFER_SIZE, &needed)) {
+        directory[0] = '\0';
+        return;
+    }
+    directory[TEXT_BUFFER_SIZE - 1] = '\0';
+    size_t length = strlen(directory);
+    if (length == 0 || length + 2 > TEXT_BUFFER_SIZE) {
+        directory[0] = '\0';
+        return;
+    }
+    directory[length] = '\\';
+    directory[length + 1] = '\0';
+}
+
+// LoadModelInstallData: takes the model selected on the model page and reads its copy
+// list, driver directory and data type into the session. A model whose entry names no
+// install section reads as one with nothing to copy and the data type "RAW". A name
+// too long to be looked up (over 1021 characters) is refused like no selection.
+int LoadModelInstallData(HWND page) {
+    HWND list = GetDlgItem(page, IDC_MODEL_LIST);
+    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return 0;
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selected, 0);
+    if (length == LB_ERR || length > MAX_MODEL_NAME)
+        return 0;
+    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)g_session.modelName);
+
+    char key[TEXT_BUFFER_SIZE];
+    char entry[TEXT_BUFFER_SIZE];
+    char section[TEXT_BUFFER_SIZE] = "";
+    char copyFiles[TEXT_BUFFER_SIZE] = "";
+    char dataSection[TEXT_BUFFER_SIZE] = "";
+    MakeModelKey(g_session.modelName, key, sizeof key);
+    ReadInfValue(GetVendorSection(), key, "", entry);
+
+    size_t sectionLength;
+    const char *field = ModelEntryField(entry, 1, &sectionLength);
+    if (field) {
+        memcpy(section, field, sectionLength);
+        section[sectionLength] = '\0';
+        ReadInfValue(section, "CopyFiles", "", copyFiles);
+        ReadInfValue(section, "DataSection", "", dataSection);
+    }
+
+    int count = ParseCopyFiles(copyFiles, g_session.copyList, sizeof g_session.copyList);
+    // The session's list has room for the longest value the reader returns; a refusal
+    // would leave the list empty.
+    g_session.fileCount = count < 0 ? 0 : count;
+
+    ReadDriverDirectory();
+
+    if (dataSection[0])
+        ReadInfValue(dataSection, "DefaultDataType", "RAW", g_session.defaultDataType);
+    else
+        strcpy(g_session.defaultDataType, "RAW");
+    return 1;
+}
+
+// GetHardwareId: field 2 of the model's entry, or NULL when the entry has none. The text
+// stays valid until the next call.
+const char *GetHardwareId(const char *modelName) {
+    char key[TEXT_BUFFER_SIZE];
+    g_hardwareId[0] = '\0';
+    if (!MakeModelKey(modelName, key, sizeof key))
+        return NULL;
+    ReadInfValue(GetVendorSection(), key, "", g_hardwareId);
+    if (!ModelEntryField(g_hardwareId, 1, NULL))
+        return NULL;
+    size_t length;
+    const char *field = ModelEntryField(g_hardwareId, 2, &length);
+    if (!field)
+        return NULL;
+    char *id = g_hardwareId + (field - g_hardwareId);
+    id[length] = '\0';
+    return id;
+}
