@@ -126,6 +126,17 @@ static int ResultOfFailure(int index, int code) {
     return COPY_RETRY;
 }
 
+// When the destination cannot be created, the LZ library tries its compressed-file name
+// instead ("NAME.DL_" for "NAME.DLL") and creates that. Such an open is no copy of the
+// driver file: the caller removes the stray file and counts the open as failed.
+static int OpenedElsewhere(const char *path, const OFSTRUCT *opened) {
+    char full[TEXT_BUFFER_SIZE];
+    DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
+    if (length == 0 || length >= sizeof full || length >= sizeof opened->szPathName)
+        return 0; // beyond what the open record holds: nothing to compare with
+    return lstrcmpiA(full, opened->szPathName) != 0;
+}
+
 // A file that cannot be opened, named or placed: its message and the end of copying.
 static int RefuseFile(HWND page) {
     g_badHandle.index = -1;
@@ -153,6 +164,11 @@ int CopyOneFile(HWND page, int index) {
     if (source < 0)
         return RefuseFile(page);
     INT destination = LZOpenFileA(paths.first, &destinationRecord, OF_CREATE);
+    if (destination >= 0 && OpenedElsewhere(paths.first, &destinationRecord)) {
+        LZClose(destination);
+        DeleteFileA(destinationRecord.szPathName);
+        destination = -1;
+    }
     if (destination < 0) {
         LZClose(source);
         return RefuseFile(page);
