@@ -1,0 +1,478 @@
+// The copy engine against the real platform: files made by mscompress expanded by the
+// platform's LZ library, plain files copied, real files held open, and the program's own
+// error messages answered from a second thread.
+#include <gtest/gtest.h>
+
+#include "install/install.h"
+#include "res/resource.h"
+#include "shell/session.h"
+#include "win/dialog_driver.h"
+
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A message dialog as the answering thread saw it.
+struct Message {
+    std::string caption;
+    std::string text;
+    HWND owner;
+};
+
+// Answers every message dialog of a thread with OK while `run` goes on, and keeps what
+// each one showed.
+struct Answerer {
+    DWORD thread;
+    volatile LONG stop;
+    std::vector<Message> seen;
+};
+
+DWORD WINAPI AnswerMessages(LPVOID param) {
+    Answerer *answerer = (Answerer *)param;
+    while (!answerer->stop) {
+        HWND dialog = drive::FindDialogWithControl(answerer->thread, IDC_MSG_TEXT);
+        if (!dialog) {
+            Sleep(5);
+            continue;
+        }
+        answerer->seen.push_back({drive::WindowText(dialog),
+                                  drive::ControlText(dialog, IDC_MSG_TEXT),
+                                  GetWindow(dialog, GW_OWNER)});
+        drive::Press(dialog, IDOK);
+        while (IsWindow(dialog) && !answerer->stop)
+            Sleep(5);
+    }
+    return 0;
+}
+
+// Calls CopyOneFile on this thread while a second one answers its messages.
+int CopyAnswering(HWND page, int index, std::vector<Message> *seen) {
+    Answerer answerer = {GetCurrentThreadId(), 0, {}};
+    HANDLE thread = CreateThread(NULL, 0, AnswerMessages, &answerer, 0, NULL);
+    int result = CopyOneFile(page, index);
+    InterlockedExchange(&answerer.stop, 1);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    *seen = answerer.seen;
+    return result;
+}
+
+// Where the fixtures made by tests/win/data/make-fixtures.sh lie, as a Windows path: the
+// source tree named by the test run, else the one this file was compiled from.
+std::string DataPath(const char *name) {
+    char source[1024] = "";
+    std::string root;
+    if (GetEnvironmentVariableA("DRVSETUP_SOURCE", source, sizeof source) && source[0]) {
+        root = std::string(source) + "/tests/win";
+    } else {
+        root = __FILE__;
+        root = root.substr(0, root.find_last_of("/\\"));
+    }
+    std::string path = (root[0] == '/' ? "Z:" : "") + root + "/data/" + name;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string ReadBytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::string &path, const std::string &bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Exists(const std::string &path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Empties a directory of test files and removes it.
+void RemoveTree(const std::string &directory) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = directory + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(directory.c_str());
+}
+
+void SetCopyList(std::initializer_list<const char *> names) {
+    char *at = g_session.copyList;
+    memset(g_session.copyList, 0, sizeof g_session.copyList);
+    for (const char *name : names) {
+        strcpy(at, name);
+        at += strlen(name) + 1;
+    }
+    g_session.fileCount = (int)names.size();
+}
+
+std::string ControlText(HWND page, int id) {
+    char text[1024] = "";
+    GetDlgItemTextA(page, id, text, sizeof text);
+    return text;
+}
+
+// A setup folder (the current directory, where bare source names are found), a driver
+// directory of the test's own with its version directory "3", and a page window with
+// the two statics that show the file and the directory.
+class CopyOneFileTest : public ::testing::Test {
+  protected:
+    std::string base, setup, drivers, version;
+    HWND page = NULL;
+
+    void SetUp() override {
+        g_instance = GetModuleHandleA(NULL);
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        char unique[64];
+        snprintf(unique, sizeof unique, "copytest%lu", GetTickCount());
+        base = std::string(temp) + unique;
+        setup = base + "\\setup";
+        drivers = base + "\\drivers";
+        version = drivers + "\\3";
+        ASSERT_TRUE(CreateDirectoryA(base.c_str(), NULL));
+        ASSERT_TRUE(CreateDirectoryA(setup.c_str(), NULL));
+        ASSERT_TRUE(CreateDirectoryA(drivers.c_str(), NULL));
+        ASSERT_TRUE(CreateDirectoryA(version.c_str(), NULL));
+        GetCurrentDirectoryA(sizeof previousDirectory, previousDirectory);
+        ASSERT_TRUE(SetCurrentDirectoryA(setup.c_str()));
+
+        g_session.driverVersion = 3;
+        snprintf(g_session.driverDirectory, sizeof g_session.driverDirectory, "%s\\",
+                 drivers.c_str());
+        SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
+
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = g_instance;
+        windowClass.lpszClassName = "CopyTestPage";
+        RegisterClassA(&windowClass);
+        page = CreateWindowA("CopyTestPage", "Copying Files...", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             100, 100, 400, 150, NULL, NULL, g_instance, NULL);
+        CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 360, 16, page,
+                      (HMENU)IDC_COPY_FILE, g_instance, NULL);
+        CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 10, 30, 360, 16, page,
+                      (HMENU)IDC_COPY_DIRECTORY, g_instance, NULL);
+    }
+
+    void TearDown() override {
+        SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
+        DestroyWindow(page);
+        SetCurrentDirectoryA(previousDirectory);
+        RemoveTree(base);
+    }
+
+    void Source(const char *name, const char *fixture) {
+        std::string bytes = ReadBytes(DataPath(fixture));
+        ASSERT_FALSE(bytes.empty()) << DataPath(fixture);
+        WriteBytes(setup + "\\" + name, bytes);
+    }
+
+    std::string InDrivers(const char *name) {
+        return drivers + "\\" + name;
+    }
+
+    std::string InVersion(const char *name) {
+        return version + "\\" + name;
+    }
+
+    // Copies and expects exactly one message with this text and the given result.
+    void ExpectOneMessage(int index, const char *text, int result) {
+        std::vector<Message> seen;
+        EXPECT_EQ(result, CopyAnswering(page, index, &seen));
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(text, seen[0].text);
+        EXPECT_EQ("Error", seen[0].caption);
+        EXPECT_EQ(page, seen[0].owner);
+    }
+
+    char previousDirectory[MAX_PATH] = "";
+};
+
+TEST_F(CopyOneFileTest, ExpandsCompressedAndCopiesPlainFilesIntoBothDirectories) {
+    Source("PLAIN.DLL", "plain.bin");
+    Source("PACKED.DLL", "packed.sz");
+    Source("J71.GPD", "plain.bin");
+    ASSERT_EQ("SZDD", ReadBytes(setup + "\\PACKED.DLL").substr(0, 4));
+    // Old copies of a previous installation are replaced.
+    WriteBytes(InDrivers("PACKED.DLL"), std::string(9000, 'x'));
+    WriteBytes(InVersion("PACKED.DLL"), std::string(9000, 'y'));
+    SetCopyList({"PLAIN.DLL", "PACKED.DLL", "J71.GPD"});
+
+    const std::string plain = ReadBytes(DataPath("plain.bin"));
+    const std::string packed = ReadBytes(DataPath("packed.bin"));
+    struct {
+        const char *name;
+        const std::string &bytes;
+    } files[] = {{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}, {"J71.GPD", plain}};
+    for (int index = 2; index >= 0; index--) {
+        SCOPED_TRACE(files[index].name);
+        std::vector<Message> seen;
+        EXPECT_EQ(1, CopyAnswering(page, index, &seen));
+        EXPECT_TRUE(seen.empty());
+        EXPECT_EQ(files[index].name, ControlText(page, IDC_COPY_FILE));
+        EXPECT_EQ(drivers + "\\", ControlText(page, IDC_COPY_DIRECTORY));
+        EXPECT_TRUE(files[index].bytes == ReadBytes(InDrivers(files[index].name)));
+        EXPECT_TRUE(files[index].bytes == ReadBytes(InVersion(files[index].name)));
+    }
+}
+
+TEST_F(CopyOneFileTest, DirectoryWithoutBackslashStillGetsOneBeforeTheVersion) {
+    Source("PLAIN.DLL", "plain.bin");
+    SetCopyList({"PLAIN.DLL"});
+    snprintf(g_session.driverDirectory, sizeof g_session.driverDirectory, "%s", drivers.c_str());
+    std::vector<Message> seen;
+    EXPECT_EQ(1, CopyAnswering(page, 0, &seen));
+    EXPECT_TRUE(seen.empty());
+    // The first destination is the directory text followed directly by the name.
+    EXPECT_TRUE(Exists(drivers + "PLAIN.DLL"));
+    EXPECT_TRUE(Exists(InVersion("PLAIN.DLL")));
+    DeleteFileA((drivers + "PLAIN.DLL").c_str());
+}
+
+TEST_F(CopyOneFileTest, MissingSourceIsAnOpenErrorAfterOldCopiesAreGone) {
+    SetCopyList({"GONE.DLL"});
+    WriteBytes(InDrivers("GONE.DLL"), "old");
+    WriteBytes(InVersion("GONE.DLL"), "old");
+    ExpectOneMessage(0, "File open error.", 0);
+    EXPECT_FALSE(Exists(InDrivers("GONE.DLL")));
+    EXPECT_FALSE(Exists(InVersion("GONE.DLL")));
+}
+
+TEST_F(CopyOneFileTest, TruncatedCompressedFileIsDamagedAndLeavesNothing) {
+    Source("BROKEN.DLL", "truncated.sz");
+    SetCopyList({"BROKEN.DLL"});
+    WriteBytes(InVersion("BROKEN.DLL"), "old");
+    ExpectOneMessage(0, "File has damaged.", 0);
+    EXPECT_FALSE(Exists(InDrivers("BROKEN.DLL")));
+    EXPECT_FALSE(Exists(InVersion("BROKEN.DLL")));
+}
+
+// Wine lets a process open again, for creation, a file it holds itself without sharing;
+// another process's hold is what stops it, as on Windows. This program started again
+// with COPYTEST_HOLD set becomes that other process: it holds the file until told to
+// let go, and never runs the tests.
+int HoldFileForParent() {
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("COPYTEST_HOLD", path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return 0;
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        ExitProcess(1);
+    SetEvent(OpenEventA(EVENT_MODIFY_STATE, FALSE, "copytest_held"));
+    WaitForSingleObject(OpenEventA(SYNCHRONIZE, FALSE, "copytest_release"), 60000);
+    ExitProcess(0);
+}
+const int g_holding = HoldFileForParent();
+
+// Another process holding a file open without sharing, for as long as this lives.
+class OtherProcessHold {
+  public:
+    explicit OtherProcessHold(const std::string &path) {
+        held = CreateEventA(NULL, TRUE, FALSE, "copytest_held");
+        release = CreateEventA(NULL, TRUE, FALSE, "copytest_release");
+        char self[MAX_PATH];
+        GetModuleFileNameA(NULL, self, sizeof self);
+        SetEnvironmentVariableA("COPYTEST_HOLD", path.c_str());
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        if (CreateProcessA(self, NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+            HANDLE either[2] = {held, process.hProcess};
+            holding = WaitForMultipleObjects(2, either, FALSE, 20000) == WAIT_OBJECT_0;
+        }
+        SetEnvironmentVariableA("COPYTEST_HOLD", NULL);
+    }
+    ~OtherProcessHold() {
+        SetEvent(release);
+        if (process.hProcess) {
+            WaitForSingleObject(process.hProcess, 20000);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+        CloseHandle(held);
+        CloseHandle(release);
+    }
+    bool holding = false;
+
+  private:
+    HANDLE held, release;
+    PROCESS_INFORMATION process = {};
+};
+
+TEST_F(CopyOneFileTest, DestinationHeldOpenWithoutSharingIsAnOpenError) {
+    Source("HELD.DLL", "plain.bin");
+    SetCopyList({"HELD.DLL"});
+    WriteBytes(InDrivers("HELD.DLL"), "in use");
+    WriteBytes(InVersion("HELD.DLL"), "old");
+    {
+        OtherProcessHold hold(InDrivers("HELD.DLL"));
+        ASSERT_TRUE(hold.holding);
+        ExpectOneMessage(0, "File open error.", 0);
+    }
+    EXPECT_EQ("in use", ReadBytes(InDrivers("HELD.DLL")));
+    EXPECT_FALSE(Exists(InVersion("HELD.DLL")));
+    // Nor is the file put under the LZ library's compressed-file name instead.
+    EXPECT_FALSE(Exists(InDrivers("HELD.DL_")));
+}
+
+TEST_F(CopyOneFileTest, EveryInjectedCodeShowsItsMessageAndLeavesNoPartialFile) {
+    Source("PLAIN.DLL", "plain.bin");
+    SetCopyList({"PLAIN.DLL"});
+    struct {
+        const char *fault;
+        const char *text;
+    } cases[] = {
+        {"CopyLZFile=-3", "File has damaged."},      {"CopyLZFile=-4", "Insufficient disk space."},
+        {"CopyLZFile=-5", "Memory exhausted."},      {"CopyLZFile=-6", "Decompression error."},
+        {"CopyLZFile=-7", "Unknown error accured."}, {"CopyLZFile=-8", "File has damaged."},
+        {"CopyLZFile=-9", "Unknown error accured."}, {"CopyLZFile=-100", "Unknown error accured."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fault);
+        SetEnvironmentVariableA("DRVSETUP_FAULTS", c.fault);
+        ExpectOneMessage(0, c.text, 0);
+        EXPECT_FALSE(Exists(InDrivers("PLAIN.DLL")));
+        EXPECT_FALSE(Exists(InVersion("PLAIN.DLL")));
+    }
+}
+
+TEST_F(CopyOneFileTest, ZeroBytesExpandedIsSuccessForAPlainSource) {
+    Source("PLAIN.DLL", "plain.bin");
+    SetCopyList({"PLAIN.DLL"});
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", "CopyLZFile=0");
+    std::vector<Message> seen;
+    EXPECT_EQ(1, CopyAnswering(page, 0, &seen));
+    EXPECT_TRUE(seen.empty());
+    EXPECT_TRUE(Exists(InDrivers("PLAIN.DLL")));
+    EXPECT_TRUE(Exists(InVersion("PLAIN.DLL")));
+}
+
+TEST_F(CopyOneFileTest, CompressedSourceExpandedShortOfItsHeaderIsDamaged) {
+    Source("PACKED.DLL", "packed.sz");
+    SetCopyList({"PACKED.DLL"});
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", "CopyLZFile=0");
+    ExpectOneMessage(0, "File has damaged.", 0);
+    EXPECT_FALSE(Exists(InDrivers("PACKED.DLL")));
+    EXPECT_FALSE(Exists(InVersion("PACKED.DLL")));
+}
+
+TEST_F(CopyOneFileTest, BadHandleIsTriedAgainAtMostThreeTimes) {
+    Source("PLAIN.DLL", "plain.bin");
+    SetCopyList({"PLAIN.DLL"});
+    struct {
+        const char *fault;
+        const char *text;
+    } cases[] = {{"CopyLZFile=-1", "Cannot read the source file"},
+                 {"CopyLZFile=-2", "Cannot create the destination file."}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fault);
+        SetEnvironmentVariableA("DRVSETUP_FAULTS", c.fault);
+        ExpectOneMessage(0, c.text, COPY_RETRY);
+        ExpectOneMessage(0, c.text, COPY_RETRY);
+        ExpectOneMessage(0, c.text, 0);
+        EXPECT_FALSE(Exists(InDrivers("PLAIN.DLL")));
+        EXPECT_FALSE(Exists(InVersion("PLAIN.DLL")));
+    }
+}
+
+TEST_F(CopyOneFileTest, ACopiedFileStartsTheCountOfBadHandlesAgain) {
+    Source("PLAIN.DLL", "plain.bin");
+    SetCopyList({"PLAIN.DLL"});
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", "CopyLZFile=-1");
+    ExpectOneMessage(0, "Cannot read the source file", COPY_RETRY);
+    ExpectOneMessage(0, "Cannot read the source file", COPY_RETRY);
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
+    std::vector<Message> seen;
+    EXPECT_EQ(1, CopyAnswering(page, 0, &seen));
+    EXPECT_TRUE(seen.empty());
+    EXPECT_TRUE(ReadBytes(DataPath("plain.bin")) == ReadBytes(InVersion("PLAIN.DLL")));
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", "CopyLZFile=-1");
+    ExpectOneMessage(0, "Cannot read the source file", COPY_RETRY);
+}
+
+// A name joined to the driver directory must never reach outside it: here each would
+// otherwise write into the folder above the driver directory, or somewhere else.
+TEST_F(CopyOneFileTest, NamesThatLeaveTheDriverDirectoryAreRefused) {
+    WriteBytes(base + "\\ESCAPE.DLL", "outside");
+    CreateDirectoryA((setup + "\\SUB").c_str(), NULL);
+    WriteBytes(setup + "\\SUB\\ESCAPE.DLL", "sub");
+    for (const char *name : {"..\\ESCAPE.DLL", "SUB\\ESCAPE.DLL", "SUB/ESCAPE.DLL", "..",
+                             "C:ESCAPE.DLL", "ESCAPE.DLL:x"}) {
+        SCOPED_TRACE(name);
+        SetCopyList({name});
+        ExpectOneMessage(0, "File open error.", 0);
+    }
+    EXPECT_EQ("outside", ReadBytes(base + "\\ESCAPE.DLL"));
+    EXPECT_EQ("sub", ReadBytes(setup + "\\SUB\\ESCAPE.DLL"));
+    EXPECT_FALSE(Exists(drivers + "\\SUB"));
+    EXPECT_FALSE(Exists(InDrivers("ESCAPE.DLL")));
+}
+
+// Without a driver directory the name alone would name the source itself.
+TEST_F(CopyOneFileTest, EmptyDriverDirectoryIsRefusedAndTheSourceKept) {
+    Source("PLAIN.DLL", "plain.bin");
+    SetCopyList({"PLAIN.DLL"});
+    g_session.driverDirectory[0] = 0;
+    ExpectOneMessage(0, "File open error.", 0);
+    EXPECT_TRUE(ReadBytes(DataPath("plain.bin")) == ReadBytes(setup + "\\PLAIN.DLL"));
+}
+
+// A directory text of exactly `length` characters naming the driver directory: ".\"
+// steps keep it the same directory whatever its length.
+std::string PaddedDirectory(const std::string &directory, size_t length) {
+    std::string padded = directory + "\\";
+    if ((length - padded.size()) % 2)
+        padded += "\\";
+    while (padded.size() < length)
+        padded += ".\\";
+    return padded;
+}
+
+// Paths one character too long for their 1024-byte buffers are refused before anything
+// is deleted or written, never cut.
+TEST_F(CopyOneFileTest, PathsThatDoNotFitAreRefused) {
+    Source("PLAIN.DLL", "plain.bin");
+    Source("PLAIN.DL", "plain.bin");
+    SetCopyList({"PLAIN.DLL", "PLAIN.DL"});
+    WriteBytes(InDrivers("PLAIN.DLL"), "old");
+    WriteBytes(InVersion("PLAIN.DL"), "old");
+    std::string padded = PaddedDirectory(drivers, 1024 - strlen("PLAIN.DLL"));
+    ASSERT_EQ(1015u, padded.size());
+    strcpy(g_session.driverDirectory, padded.c_str());
+
+    // First path: 1024 characters.
+    ExpectOneMessage(0, "File open error.", 0);
+    // First path 1023 characters, which fit; the one in "3" needs 1025.
+    ExpectOneMessage(1, "File open error.", 0);
+    EXPECT_EQ("old", ReadBytes(InDrivers("PLAIN.DLL")));
+    EXPECT_EQ("old", ReadBytes(InVersion("PLAIN.DL")));
+}
+
+TEST_F(CopyOneFileTest, IndexPastTheListIsRefused) {
+    Source("PLAIN.DLL", "plain.bin");
+    SetCopyList({"PLAIN.DLL"});
+    ExpectOneMessage(1, "File open error.", 0);
+    ExpectOneMessage(-1, "File open error.", 0);
+}
+
+} // namespace
