@@ -107,6 +107,7 @@ struct MessageBoxInfo {
     std::string caption;
     std::string text;
     std::vector<int> buttons; // identifiers of its visible buttons
+    HWND icon = nullptr;      // its icon static, if it shows one
 };
 bool FindSystemMessageBox(const Wizard &wizard, MessageBoxInfo *box);
 bool WaitForSystemMessageBox(const Wizard &wizard, MessageBoxInfo *box, DWORD timeoutMs = 10000);
@@ -145,6 +146,7 @@ bool SaveScreenshot(HWND window, const std::string &path);
 // "asterisk" or "application", compared against the system's own pictures; "" if none
 // of them comes close.
 std::string IconShown(HWND dialog, int id);
+std::string IconOf(HWND iconControl);
 
 // ---- The Windows version the next process sees ----
 

@@ -113,7 +113,10 @@ static int Difference(const DWORD *a, const DWORD *b, size_t count) {
 }
 
 std::string IconShown(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
+    return IconOf(GetDlgItem(dialog, id));
+}
+
+std::string IconOf(HWND control) {
     RECT area;
     if (!control || !IsWindowVisible(control) || !GetWindowRect(control, &area))
         return std::string();

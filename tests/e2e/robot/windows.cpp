@@ -73,6 +73,7 @@ HWND WaitForMessageDialog(const Wizard &wizard, DWORD timeoutMs) {
 struct BoxParts {
     std::string text;
     std::vector<int> buttons;
+    HWND icon = nullptr;
 };
 
 static BOOL CALLBACK CollectBoxPart(HWND control, LPARAM lParam) {
@@ -85,7 +86,9 @@ static BOOL CALLBACK CollectBoxPart(HWND control, LPARAM lParam) {
     } else if (lstrcmpiA(windowClass.c_str(), "Static") == 0) {
         LONG style = GetWindowLongW(control, GWL_STYLE);
         std::string text = TextOf(control);
-        if ((style & SS_TYPEMASK) != SS_ICON && text.size() > parts->text.size())
+        if ((style & SS_TYPEMASK) == SS_ICON)
+            parts->icon = control;
+        else if (text.size() > parts->text.size())
             parts->text = text;
     }
     return TRUE;
@@ -109,6 +112,7 @@ static bool ReadSystemMessageBox(HWND window, MessageBoxInfo *box) {
     box->caption = TextOf(window);
     box->text = parts.text;
     box->buttons = parts.buttons;
+    box->icon = parts.icon;
     return true;
 }
 
