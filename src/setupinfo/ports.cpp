@@ -1,0 +1,85 @@
+// The ports of the local print spooler as the port page lists them, and the icon that
+// goes with each kind of port.
+#include "setupinfo/setupinfo.h"
+
+#include "res/resource.h"
+#include "setupinfo/infparse.h"
+#include "shell/session.h"
+
+#include <string.h>
+
+// Number of port enumerations run so far. Nothing is cached between them; tests read
+// this to see how often the spooler was asked.
+unsigned g_portEnumerations;
+
+// Asks the spooler for its ports at level 1. Returns the zero-filled block holding the
+// records and their names (free it with LocalFree) and their number in *count, or NULL
+// when the spooler or the memory fails.
+static PORT_INFO_1A *EnumerateLocalPorts(DWORD *count) {
+    DWORD needed = 0;
+    DWORD returned = 0;
+    g_portEnumerations++;
+    *count = 0;
+    EnumPortsA(NULL, 1, NULL, 0, &needed, &returned);
+    if (needed == 0)
+        return NULL;
+    PORT_INFO_1A *ports = (PORT_INFO_1A *)LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, needed);
+    if (!ports)
+        return NULL;
+    if (!EnumPortsA(NULL, 1, (LPBYTE)ports, needed, &needed, &returned)) {
+        LocalFree(ports);
+        return NULL;
+    }
+    *count = returned;
+    return ports;
+}
+
+// CountPorts: how many ports the spooler reports now; 0 when it cannot say.
+WORD CountPorts() {
+    DWORD count;
+    PORT_INFO_1A *ports = EnumerateLocalPorts(&count);
+    if (ports)
+        LocalFree(ports);
+    return (WORD)count;
+}
+
+// GetPortName: the port list's item source. Each call enumerates afresh; a port that is
+// gone since the count, or a failed enumeration, writes nothing. Names longer than the
+// list's buffer are cut to it.
+void GetPortName(unsigned index, char *out) {
+    DWORD count;
+    PORT_INFO_1A *ports = EnumerateLocalPorts(&count);
+    if (!ports)
+        return;
+    if (index < count && ports[index].pName)
+        CopyBounded(out, TEXT_BUFFER_SIZE, ports[index].pName);
+    LocalFree(ports);
+}
+
+// ChoosePortIcon: the port list's icon chooser. `text` and `out` may be the same buffer,
+// so the icon is decided before anything is written. The file port is recognised with
+// the system's own letter-case rules.
+void ChoosePortIcon(const char *text, char *out) {
+    const char *icon;
+    if (lstrcmpiA(text, "FILE:") == 0)
+        icon = "IDI_SETUP";
+    else if (IsLocalPortName(text))
+        icon = "IDI_PORT";
+    else
+        icon = "IDI_NETWORK";
+    strcpy(out, icon);
+}
+
+// ReadSelectedPort: stores the port selected on the port page; 0 and nothing stored when
+// no port is selected.
+int ReadSelectedPort(HWND page) {
+    HWND list = GetDlgItem(page, IDC_PORT_LIST);
+    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return 0;
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selected, 0);
+    if (length == LB_ERR || length >= TEXT_BUFFER_SIZE)
+        return 0;
+    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)g_session.portName);
+    return 1;
+}
