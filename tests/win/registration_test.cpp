@@ -1,0 +1,391 @@
+// Registration of the driver and the printer with Wine's real spooler. What the spooler
+// keeps is read back from it; the fields it does not keep are read from the record the
+// program handed over (DRVSETUP_DRIVER_LOG).
+#include <gtest/gtest.h>
+
+#include "install/install.h"
+#include "shell/session.h"
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char MODEL[] = "Zelmox J71 Test";
+const char PLAIN_MODEL[] = "Zelmox J71 Plain";
+
+// One driver record as the test seam wrote it, field by field.
+typedef std::map<std::string, std::string> DriverRecord;
+
+std::vector<DriverRecord> ReadDriverLog(const std::string &path) {
+    std::vector<DriverRecord> records(1);
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line == "end") {
+            records.emplace_back();
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            records.back()[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    records.pop_back();
+    return records;
+}
+
+std::string BaseName(const char *path) {
+    if (!path)
+        return "(none)";
+    std::string text = path;
+    return text.substr(text.find_last_of('\\') + 1);
+}
+
+// A NUL-separated list as "a|b|", the way the log writes it; file names by base name.
+std::string JoinList(const char *list, bool baseNames) {
+    if (!list)
+        return "(none)";
+    std::string joined;
+    for (const char *name = list; *name; name += strlen(name) + 1)
+        joined += (baseNames ? BaseName(name) : std::string(name)) + "|";
+    return joined;
+}
+
+std::string FileTimeText(const FILETIME &time) {
+    return std::to_string(time.dwHighDateTime) + "," + std::to_string(time.dwLowDateTime);
+}
+
+ULONGLONG FileTimeValue(const std::string &text) {
+    unsigned long high = 0, low = 0;
+    sscanf(text.c_str(), "%lu,%lu", &high, &low);
+    return (ULONGLONG)high << 32 | low;
+}
+
+bool PrinterExists(const char *name) {
+    HANDLE printer;
+    if (!OpenPrinterA((LPSTR)name, &printer, NULL))
+        return false;
+    ClosePrinter(printer);
+    return true;
+}
+
+bool DriverExists(const char *name) {
+    DWORD needed = 0, count = 0;
+    EnumPrinterDriversA(NULL, (LPSTR) "Windows x64", 1, NULL, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed + 1);
+    if (!EnumPrinterDriversA(NULL, (LPSTR) "Windows x64", 1, buffer.data(), needed, &needed,
+                             &count))
+        return false;
+    const DRIVER_INFO_1A *drivers = (const DRIVER_INFO_1A *)buffer.data();
+    for (DWORD i = 0; i < count; i++)
+        if (strcmp(drivers[i].pName, name) == 0)
+            return true;
+    return false;
+}
+
+// A system message box as the watching thread saw it.
+struct Box {
+    std::string caption;
+    std::string text;
+    HWND owner;
+    bool okOnly;
+};
+
+struct BoxWatch {
+    DWORD thread;
+    volatile LONG stop;
+    std::vector<Box> seen;
+};
+
+BOOL CALLBACK FindBoxText(HWND child, LPARAM param) {
+    char className[32] = "", text[1024] = "";
+    GetClassNameA(child, className, sizeof className);
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiA(className, "Static") == 0 && text[0])
+        *(std::string *)param = text;
+    return TRUE;
+}
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (strcmp(className, "#32770") == 0 && IsWindowVisible(window)) {
+        *(HWND *)param = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Finds each message box of the thread, reads it and presses OK.
+DWORD WINAPI WatchBoxes(LPVOID param) {
+    BoxWatch *watch = (BoxWatch *)param;
+    while (!watch->stop) {
+        HWND box = NULL;
+        EnumThreadWindows(watch->thread, FindBox, (LPARAM)&box);
+        if (!box) {
+            Sleep(5);
+            continue;
+        }
+        Box seen;
+        char caption[256] = "";
+        GetWindowTextA(box, caption, sizeof caption);
+        seen.caption = caption;
+        EnumChildWindows(box, FindBoxText, (LPARAM)&seen.text);
+        seen.owner = GetWindow(box, GW_OWNER);
+        seen.okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL) &&
+                      !GetDlgItem(box, IDYES) && !GetDlgItem(box, IDNO);
+        watch->seen.push_back(seen);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        while (IsWindow(box) && !watch->stop)
+            Sleep(5);
+    }
+    return 0;
+}
+
+void WriteText(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Sets a file's last-write time (and different creation and access times, which must
+// not be taken for it).
+bool Date(const std::string &path, ULONGLONG lastWrite) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME created = {(DWORD)(lastWrite - 864000000000ULL),
+                        (DWORD)((lastWrite - 864000000000ULL) >> 32)};
+    FILETIME accessed = {(DWORD)(lastWrite + 864000000000ULL),
+                         (DWORD)((lastWrite + 864000000000ULL) >> 32)};
+    FILETIME written = {(DWORD)lastWrite, (DWORD)(lastWrite >> 32)};
+    BOOL ok = SetFileTime(file, &created, &accessed, &written);
+    CloseHandle(file);
+    return ok != 0;
+}
+
+// 14 March 2011, 12:00 UTC, and 1 June 2012, 08:30 UTC.
+const ULONGLONG kDllDate = 129445776000000000ULL;
+const ULONGLONG kBesideProgramDate = 129830130000000000ULL;
+
+// A setup folder as current directory, with its own J71.INF (read for the hardware
+// ID) and J71.DLL, and a session as the pages leave it.
+class RegistrationTest : public ::testing::Test {
+  protected:
+    std::string setup, log;
+    char previousDirectory[MAX_PATH] = "";
+
+    void SetUp() override {
+        g_instance = GetModuleHandleA(NULL);
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        char unique[64];
+        snprintf(unique, sizeof unique, "register%lu", GetTickCount());
+        setup = std::string(temp) + unique;
+        ASSERT_TRUE(CreateDirectoryA(setup.c_str(), NULL));
+        GetCurrentDirectoryA(sizeof previousDirectory, previousDirectory);
+        ASSERT_TRUE(SetCurrentDirectoryA(setup.c_str()));
+        WriteText(setup + "\\J71.INF", "[ZelmoxSystems]\r\n"
+                                       "\"Zelmox J71 Test\"=J71_TEST,ZELMOXJ71_TEST_0D3A\r\n"
+                                       "\"Zelmox J71 Plain\"=J71_TEST\r\n");
+        WriteText(setup + "\\J71.DLL", "dates the driver");
+        ASSERT_TRUE(Date(setup + "\\J71.DLL", kDllDate));
+        log = setup + "\\driver.log";
+        SetEnvironmentVariableA("DRVSETUP_DRIVER_LOG", log.c_str());
+        SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
+
+        memset(&g_session, 0, sizeof g_session);
+        g_session.osIndex = 3;
+        g_session.driverVersion = 3;
+        g_session.environment = "Windows x64";
+        snprintf(g_session.infPath, sizeof g_session.infPath, "%s\\J71.INF", setup.c_str());
+        strcpy(g_session.modelName, MODEL);
+        strcpy(g_session.portName, "LPT1:");
+        const char names[] =
+            "UNIDRV.DLL\0UNIDRVUI.DLL\0UNIDRV.HLP\0J71.GPD\0J71.DLL\0J71LASER.INI\0";
+        memcpy(g_session.copyList, names, sizeof names);
+        g_session.fileCount = 6;
+        strcpy(g_session.defaultDataType, "NT EMF 1.008");
+    }
+
+    void TearDown() override {
+        SetEnvironmentVariableA("DRVSETUP_DRIVER_LOG", NULL);
+        SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
+        for (const char *model : {MODEL, PLAIN_MODEL}) {
+            HANDLE printer;
+            if (OpenPrinterA((LPSTR)model, &printer, NULL)) {
+                DeletePrinter(printer);
+                ClosePrinter(printer);
+            }
+            DeletePrinterDriverA(NULL, (LPSTR) "Windows x64", (LPSTR)model);
+        }
+        for (const char *name : {"J71.INF", "J71.DLL", "driver.log"})
+            DeleteFileA((setup + "\\" + name).c_str());
+        SetCurrentDirectoryA(previousDirectory);
+        RemoveDirectoryA(setup.c_str());
+    }
+
+    // Registers while a second thread answers any message box.
+    int Register(std::vector<Box> *boxes) {
+        BoxWatch watch = {GetCurrentThreadId(), 0, {}};
+        HANDLE thread = CreateThread(NULL, 0, WatchBoxes, &watch, 0, NULL);
+        int result = RegisterDriverAndPrinter();
+        Sleep(100); // a box would have been answered by now
+        InterlockedExchange(&watch.stop, 1);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        *boxes = watch.seen;
+        return result;
+    }
+
+    DriverRecord LastRecord() {
+        std::vector<DriverRecord> records = ReadDriverLog(log);
+        return records.empty() ? DriverRecord() : records.back();
+    }
+};
+
+TEST_F(RegistrationTest, SpoolerHoldsTheDriverAndThePrinterAsTabled) {
+    std::vector<Box> boxes;
+    EXPECT_EQ(1, Register(&boxes));
+    EXPECT_TRUE(boxes.empty());
+
+    HANDLE printer;
+    ASSERT_TRUE(OpenPrinterA((LPSTR)MODEL, &printer, NULL));
+    DWORD needed = 0;
+    GetPrinterA(printer, 2, NULL, 0, &needed);
+    std::vector<BYTE> printerBuffer(needed);
+    ASSERT_TRUE(GetPrinterA(printer, 2, printerBuffer.data(), needed, &needed));
+    const PRINTER_INFO_2A *info = (const PRINTER_INFO_2A *)printerBuffer.data();
+    EXPECT_STREQ(MODEL, info->pPrinterName);
+    EXPECT_STREQ(MODEL, info->pDriverName);
+    EXPECT_STREQ("LPT1:", info->pPortName);
+    EXPECT_STREQ("WinPrint", info->pPrintProcessor);
+    EXPECT_STREQ("NT EMF 1.008", info->pDatatype);
+    EXPECT_EQ((DWORD)PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST, info->Attributes);
+    EXPECT_EQ(NULL, info->pShareName);
+
+    needed = 0;
+    GetPrinterDriverA(printer, (LPSTR) "Windows x64", 6, NULL, 0, &needed);
+    std::vector<BYTE> driverBuffer(needed);
+    ASSERT_TRUE(
+        GetPrinterDriverA(printer, (LPSTR) "Windows x64", 6, driverBuffer.data(), needed, &needed));
+    const DRIVER_INFO_6A *driver = (const DRIVER_INFO_6A *)driverBuffer.data();
+    EXPECT_EQ(3u, driver->cVersion);
+    EXPECT_STREQ(MODEL, driver->pName);
+    EXPECT_STREQ("Windows x64", driver->pEnvironment);
+    EXPECT_EQ("UNIDRV.DLL", BaseName(driver->pDriverPath));
+    EXPECT_EQ("J71.GPD", BaseName(driver->pDataFile));
+    EXPECT_EQ("UNIDRVUI.DLL", BaseName(driver->pConfigFile));
+    EXPECT_EQ("UNIDRV.HLP", BaseName(driver->pHelpFile));
+    EXPECT_EQ("UNIDRV.DLL|UNIDRVUI.DLL|UNIDRV.HLP|J71.GPD|J71.DLL|J71LASER.INI|",
+              JoinList(driver->pDependentFiles, true));
+    EXPECT_STREQ("NT EMF 1.008", driver->pDefaultDataType);
+    EXPECT_EQ(std::string(MODEL) + "|", JoinList(driver->pszzPreviousNames, false));
+    ClosePrinter(printer);
+}
+
+// What the spooler does not keep, from the record the program handed to it.
+TEST_F(RegistrationTest, DriverRecordCarriesHardwareIdProviderUrlAndDate) {
+    std::vector<Box> boxes;
+    EXPECT_EQ(1, Register(&boxes));
+    DriverRecord record = LastRecord();
+    EXPECT_EQ("3", record["cVersion"]);
+    EXPECT_EQ(MODEL, record["pName"]);
+    EXPECT_EQ("Windows x64", record["pEnvironment"]);
+    EXPECT_EQ("UNIDRV.DLL", record["pDriverPath"]);
+    EXPECT_EQ("J71.GPD", record["pDataFile"]);
+    EXPECT_EQ("UNIDRVUI.DLL", record["pConfigFile"]);
+    EXPECT_EQ("UNIDRV.HLP", record["pHelpFile"]);
+    EXPECT_EQ("UNIDRV.DLL|UNIDRVUI.DLL|UNIDRV.HLP|J71.GPD|J71.DLL|J71LASER.INI|",
+              record["pDependentFiles"]);
+    EXPECT_EQ("(none)", record["pMonitorName"]);
+    EXPECT_EQ("NT EMF 1.008", record["pDefaultDataType"]);
+    EXPECT_EQ(std::string(MODEL) + "|", record["pszzPreviousNames"]);
+    EXPECT_EQ(FileTimeText({(DWORD)kDllDate, (DWORD)(kDllDate >> 32)}), record["ftDriverDate"]);
+    EXPECT_EQ("0", record["dwlDriverVersion"]);
+    EXPECT_EQ("(none)", record["pszMfgName"]);
+    EXPECT_EQ("", record["pszOEMUrl"]);
+    EXPECT_EQ("ZELMOXJ71_TEST_0D3A", record["pszHardwareID"]);
+    EXPECT_EQ("Zelmox Systems", record["pszProvider"]);
+}
+
+TEST_F(RegistrationTest, ModelWithoutHardwareIdIsRegisteredWithoutOne) {
+    strcpy(g_session.modelName, PLAIN_MODEL);
+    std::vector<Box> boxes;
+    EXPECT_EQ(1, Register(&boxes));
+    EXPECT_EQ("(none)", LastRecord()["pszHardwareID"]);
+    EXPECT_TRUE(PrinterExists(PLAIN_MODEL));
+}
+
+// Without J71.DLL in the current directory the driver still gets a real date: the one
+// beside the program, else the time of registration.
+TEST_F(RegistrationTest, DateFallsBackToTheProgramsJ71DllThenToNow) {
+    DeleteFileA((setup + "\\J71.DLL").c_str());
+    char program[MAX_PATH];
+    GetModuleFileNameA(NULL, program, sizeof program);
+    std::string beside = program;
+    beside = beside.substr(0, beside.find_last_of('\\') + 1) + "J71.DLL";
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(beside.c_str()))
+        << "a J71.DLL already lies beside the test program";
+
+    FILETIME before, after;
+    GetSystemTimeAsFileTime(&before);
+    std::vector<Box> boxes;
+    EXPECT_EQ(1, Register(&boxes));
+    GetSystemTimeAsFileTime(&after);
+    ULONGLONG now = FileTimeValue(LastRecord()["ftDriverDate"]);
+    EXPECT_GE(now, FileTimeValue(FileTimeText(before)));
+    EXPECT_LE(now, FileTimeValue(FileTimeText(after)));
+
+    WriteText(beside, "dates the driver too");
+    if (GetFileAttributesA(beside.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "cannot write beside the test program";
+    bool dated = Date(beside, kBesideProgramDate);
+    EXPECT_EQ(1, Register(&boxes));
+    DeleteFileA(beside.c_str());
+    ASSERT_TRUE(dated);
+    EXPECT_EQ(kBesideProgramDate, FileTimeValue(LastRecord()["ftDriverDate"]));
+}
+
+TEST_F(RegistrationTest, RefusedDriverShowsOneSystemBoxAndCreatesNoPrinter) {
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", "AddPrinterDriver=1797");
+    std::vector<Box> boxes;
+    EXPECT_EQ(0, Register(&boxes));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Add a printer error ", boxes[0].caption);
+    EXPECT_EQ("Cannot add a printer driver!\r\n(System Error Code : 1797)", boxes[0].text);
+    EXPECT_EQ(NULL, boxes[0].owner);
+    EXPECT_TRUE(boxes[0].okOnly);
+    EXPECT_FALSE(PrinterExists(MODEL));
+    EXPECT_FALSE(DriverExists(MODEL));
+}
+
+TEST_F(RegistrationTest, RefusedPrinterIsSilentAndKeepsTheDriver) {
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", "AddPrinter=1801");
+    std::vector<Box> boxes;
+    EXPECT_EQ(0, Register(&boxes));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(PrinterExists(MODEL));
+    EXPECT_TRUE(DriverExists(MODEL));
+}
+
+// The sequencer registers twice with a removal in between; each call builds its records
+// afresh from the session.
+TEST_F(RegistrationTest, SecondRegistrationAfterRemovalCreatesThePrinterAgain) {
+    std::vector<Box> boxes;
+    EXPECT_EQ(1, Register(&boxes));
+    HANDLE printer;
+    ASSERT_TRUE(OpenPrinterA((LPSTR)MODEL, &printer, NULL));
+    ASSERT_TRUE(DeletePrinter(printer));
+    ClosePrinter(printer);
+    ASSERT_TRUE(DeletePrinterDriverA(NULL, (LPSTR) "Windows x64", (LPSTR)MODEL));
+    EXPECT_EQ(1, Register(&boxes));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(PrinterExists(MODEL));
+    std::vector<DriverRecord> records = ReadDriverLog(log);
+    ASSERT_EQ(2u, records.size());
+    EXPECT_TRUE(records[0] == records[1]);
+}
+
+} // namespace
