@@ -1,0 +1,346 @@
+// Whole installations from the demo setup folder, driven page by page as a person would,
+// checked by what they leave behind: the spooler's printer and driver, the copied files in
+// the driver directory and its "3", and the user's default printer. The tests of this file
+// share one prefix, so each compares with what it found before it started.
+#include "robot/robot.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace robot;
+
+namespace {
+
+const char kPageCaption[] = "Zelmox Printer Driver Install Wizard";
+const char kEnvironment[] = "Windows x64";
+const std::vector<std::string> kModels = {"Zelmox J71 Laser", "Zelmox J71 Color",
+                                          "Zelmox J71 Network"};
+// The CopyFiles lists of demo/J71.INF without their at signs.
+const std::vector<std::string> kLaserFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
+                                              "J71.GPD",    "J71.DLL",      "J71LASER.INI"};
+const std::vector<std::string> kColorFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
+                                              "J71.GPD",    "J71.DLL",      "J71COLOR.INI"};
+
+bool Contains(const std::vector<std::string> &list, const std::string &item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+std::string BaseName(const std::string &path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+class Installation : public ::testing::Test {
+  protected:
+    Wizard wizard;
+    std::string folder;
+    std::string shots; // prefix of this test's screenshots
+
+    void SetUp() override {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder = "C:\\e2e\\" + name;
+        shots = "e2e-" + name + "-";
+        ASSERT_FALSE(SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
+        ASSERT_FALSE(BinPath().empty()) << "DRVSETUP_BIN is not set";
+    }
+
+    void TearDown() override {
+        EXPECT_FALSE(IsRunning(wizard)) << "the wizard was still running";
+        StopWizard(&wizard);
+    }
+
+    void Start(const char *program = "drvsetup_x64.exe",
+               const std::vector<std::string> &environment = {}) {
+        ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(program)));
+        ASSERT_TRUE(StartWizard(&wizard, folder, program, environment));
+    }
+
+    void Screenshot(HWND window, const std::string &name) {
+        Pump(150);
+        CreateDirectoryA(BinPath("screenshots").c_str(), nullptr);
+        EXPECT_TRUE(SaveScreenshot(window, BinPath("screenshots\\") + shots + name + ".bmp"));
+    }
+
+    // Welcome page, Next; returns the model page.
+    HWND PastWelcome() {
+        HWND welcome = WaitForPage(wizard, kWelcomeText);
+        EXPECT_TRUE(welcome) << "no welcome page";
+        if (!welcome)
+            return nullptr;
+        Press(welcome, kNext);
+        HWND model = WaitForPage(wizard, kModelList);
+        EXPECT_TRUE(model) << "no model page after Next";
+        return model;
+    }
+
+    // Chooses `model` on the model page and presses Next; returns the port page.
+    HWND ChooseModel(HWND page, int model) {
+        EXPECT_TRUE(ListSelect(page, kModelList, model));
+        Press(page, kNext);
+        EXPECT_TRUE(WaitGone(page)) << "the model page stayed open";
+        HWND port = WaitForPage(wizard, kPortList);
+        EXPECT_TRUE(port) << "no port page after Next";
+        return port;
+    }
+
+    // Chooses `port` by name on the port page and presses Next; waits until the copy page
+    // has come and gone and the finish page shows. Returns the finish page.
+    HWND ChoosePortAndInstall(HWND page, const std::string &port) {
+        std::vector<std::string> ports = ListItems(page, kPortList);
+        auto at = std::find(ports.begin(), ports.end(), port);
+        EXPECT_NE(at, ports.end()) << "no port " << port;
+        if (at == ports.end())
+            return nullptr;
+        EXPECT_TRUE(ListSelect(page, kPortList, (int)(at - ports.begin())));
+        Press(page, kNext);
+        HWND writing = WaitForWindow(wizard, "", kStatusText, 30000);
+        EXPECT_TRUE(writing) << "no \"Writing system information...\" status";
+        if (writing)
+            EXPECT_EQ(ControlText(writing, kStatusText), "Writing system information...");
+        HWND finish = WaitForPage(wizard, kFinishText, 30000);
+        EXPECT_TRUE(finish) << "no finish page";
+        return finish;
+    }
+
+    // The copied files: each in the driver directory and in its "3", expanded when the
+    // setup folder holds it compressed, byte for byte otherwise.
+    void ExpectCopied(const std::vector<std::string> &files) {
+        std::string directory = DriverDirectory(kEnvironment);
+        ASSERT_FALSE(directory.empty());
+        for (const std::string &name : files) {
+            std::string source;
+            ASSERT_TRUE(ReadWholeFile(folder + "\\" + name, &source)) << name;
+            for (const std::string &where : {directory, directory + "\\3"}) {
+                std::string copy;
+                ASSERT_TRUE(ReadWholeFile(where + "\\" + name, &copy))
+                    << name << " is missing from " << where;
+                if (source.compare(0, 4, "SZDD") == 0) {
+                    EXPECT_NE(copy.compare(0, 4, "SZDD"), 0)
+                        << name << " in " << where << " was not expanded";
+                    EXPECT_EQ(copy.compare(0, 17 + name.size(), "ZELMOX DEMO FILE " + name), 0)
+                        << name << " in " << where << " is not its expanded contents";
+                } else {
+                    EXPECT_EQ(copy, source) << name << " in " << where << " differs";
+                }
+            }
+        }
+    }
+};
+
+TEST_F(Installation, TheWholeRoadOnDemoEndsWithPrinterDriverFilesAndDefaultPrinter) {
+    std::string deviceBefore = ProfileDevice();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND model = PastWelcome();
+    ASSERT_TRUE(model);
+    EXPECT_EQ(TextOf(model), kPageCaption);
+    EXPECT_EQ(ListItems(model, kModelList), kModels);
+    EXPECT_EQ(ListSelection(model, kModelList), 0) << "the first model is chosen in advance";
+    EXPECT_EQ(FocusedControl(model), kModelList);
+    Screenshot(model, "model");
+
+    // Next with the first model, as offered.
+    Press(model, kNext);
+    HWND port = WaitForPage(wizard, kPortList);
+    ASSERT_TRUE(port);
+    EXPECT_EQ(TextOf(port), kPageCaption);
+    // The spooler's ports in its own order; without an infrared port COM1: is chosen.
+    std::vector<std::string> ports = Ports();
+    EXPECT_EQ(ListItems(port, kPortList), ports);
+    auto com1 = std::find(ports.begin(), ports.end(), "COM1:");
+    ASSERT_NE(com1, ports.end());
+    EXPECT_EQ(ListSelection(port, kPortList), (int)(com1 - ports.begin()));
+    EXPECT_EQ(FocusedControl(port), kPortList);
+    Screenshot(port, "port");
+
+    Press(port, kNext);
+    HWND copy = WaitForPage(wizard, kCopyBar, 15000);
+    if (copy) {
+        // The copy is quick; the page may be gone before it can be read.
+        Screenshot(copy, "copy");
+        std::string caption = TextOf(copy);
+        if (!caption.empty())
+            EXPECT_EQ(caption, "Copying Files...");
+    }
+    HWND writing = WaitForWindow(wizard, "", kStatusText, 30000);
+    ASSERT_TRUE(writing) << "no \"Writing system information...\" status";
+    ULONGLONG writingShown = Now();
+    EXPECT_EQ(ControlText(writing, kStatusText), "Writing system information...");
+    Screenshot(writing, "writing");
+    HWND finish = WaitForPage(wizard, kFinishText, 30000);
+    ASSERT_TRUE(finish);
+    // Registered, removed and registered again two seconds later, then two more seconds.
+    ULONGLONG writingTook = Now() - writingShown;
+    EXPECT_GE(writingTook, 3500u);
+    EXPECT_LE(writingTook, 8000u);
+
+    EXPECT_EQ(TextOf(finish), "Printer Driver Setup");
+    EXPECT_EQ(ControlText(finish, kFinishText), "The Installation has done successfully.");
+    EXPECT_TRUE(IsControlVisible(finish, kFinishCheck));
+    EXPECT_EQ(CheckState(finish, kFinishCheck), BST_CHECKED);
+    EXPECT_EQ(ControlText(finish, kFinishCheck), "Set as &default printer");
+    Pump(200);
+    EXPECT_EQ(IconShown(finish, kIcon), "asterisk");
+    Screenshot(finish, "finish");
+
+    // Until OK the default printer is left as it was.
+    EXPECT_EQ(ProfileDevice(), deviceBefore);
+    Press(finish, kOk);
+    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+
+    PrinterState printer = GetPrinterState(kModels[0]);
+    ASSERT_TRUE(printer.exists) << "no printer " << kModels[0];
+    EXPECT_EQ(printer.port, "COM1:");
+    EXPECT_EQ(printer.driver, kModels[0]);
+    EXPECT_EQ(printer.processor, "WinPrint");
+    EXPECT_EQ(printer.datatype, "RAW");
+    EXPECT_EQ(printer.attributes, (DWORD)PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST);
+    std::vector<std::string> printers = Printers();
+    EXPECT_EQ(std::count(printers.begin(), printers.end(), kModels[0]), 1);
+
+    DriverState driver = GetDriverState(kModels[0], kEnvironment);
+    ASSERT_TRUE(driver.exists) << "no driver " << kModels[0] << " for " << kEnvironment;
+    EXPECT_EQ(driver.version, 3u);
+    EXPECT_EQ(BaseName(driver.driverPath), "UNIDRV.DLL");
+    EXPECT_EQ(BaseName(driver.dataFile), "J71.GPD");
+    EXPECT_EQ(BaseName(driver.configFile), "UNIDRVUI.DLL");
+    EXPECT_EQ(BaseName(driver.helpFile), "UNIDRV.HLP");
+    EXPECT_EQ(driver.defaultDataType, "RAW");
+    std::vector<std::string> dependents;
+    for (const std::string &file : driver.dependentFiles)
+        dependents.push_back(BaseName(file));
+    EXPECT_EQ(dependents, kLaserFiles);
+
+    ExpectCopied(kLaserFiles);
+
+    EXPECT_EQ(DefaultPrinter(), kModels[0]);
+    EXPECT_EQ(ProfileDevice(), kModels[0] + "," + kModels[0] + ",COM1:");
+}
+
+TEST_F(Installation, AnotherModelAndPortWithTheBoxUntickedLeavesTheDefaultPrinterAlone) {
+    std::string deviceBefore = ProfileDevice();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND model = PastWelcome();
+    ASSERT_TRUE(model);
+    HWND port = ChooseModel(model, 1);
+    ASSERT_TRUE(port);
+    HWND finish = ChoosePortAndInstall(port, "LPT1:");
+    ASSERT_TRUE(finish);
+    EXPECT_EQ(ControlText(finish, kFinishText), "The Installation has done successfully.");
+    ASSERT_TRUE(SetCheck(finish, kFinishCheck, false));
+    Press(finish, kOk);
+    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+
+    EXPECT_EQ(ProfileDevice(), deviceBefore);
+    EXPECT_NE(DefaultPrinter(), kModels[1]);
+    PrinterState printer = GetPrinterState(kModels[1]);
+    ASSERT_TRUE(printer.exists);
+    EXPECT_EQ(printer.port, "LPT1:");
+    EXPECT_EQ(printer.datatype, "NT EMF 1.008") << "the model's data section names it";
+    DriverState driver = GetDriverState(kModels[1], kEnvironment);
+    ASSERT_TRUE(driver.exists);
+    EXPECT_EQ(driver.defaultDataType, "NT EMF 1.008");
+    ExpectCopied(kColorFiles);
+}
+
+TEST_F(Installation, BackWalksToTheWelcomePageAndEveryPageOffersItsFirstChoiceAgain) {
+    ASSERT_TRUE(AddLocalPort("IR:")) << "an infrared port is chosen before COM1:";
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND model = PastWelcome();
+    ASSERT_TRUE(model);
+    Press(model, kBack);
+    HWND welcome = WaitForPage(wizard, kWelcomeText);
+    ASSERT_TRUE(welcome) << "Back on the model page must return to the welcome page";
+    Press(welcome, kNext);
+    model = WaitForPage(wizard, kModelList);
+    ASSERT_TRUE(model);
+    EXPECT_EQ(ListItems(model, kModelList), kModels) << "the list is read anew, not doubled";
+
+    HWND port = ChooseModel(model, 2);
+    ASSERT_TRUE(port);
+    std::vector<std::string> ports = ListItems(port, kPortList);
+    ASSERT_TRUE(Contains(ports, "IR:"));
+    int selected = ListSelection(port, kPortList);
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(ports[selected], "IR:");
+    Press(port, kBack);
+    model = WaitForPage(wizard, kModelList);
+    ASSERT_TRUE(model) << "Back on the port page must return to the model page";
+    EXPECT_EQ(ListSelection(model, kModelList), 0) << "the earlier choice is not kept";
+
+    port = ChooseModel(model, 2);
+    ASSERT_TRUE(port);
+    HWND finish = ChoosePortAndInstall(port, "FILE:");
+    ASSERT_TRUE(finish);
+    Press(finish, kOk);
+    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+    PrinterState printer = GetPrinterState(kModels[2]);
+    ASSERT_TRUE(printer.exists);
+    EXPECT_EQ(printer.port, "FILE:");
+    EXPECT_EQ(printer.datatype, "RAW") << "a model without a data section gets RAW";
+    EXPECT_EQ(DefaultPrinter(), kModels[2]);
+}
+
+TEST_F(Installation, ASecondInstallationOfTheSameModelReplacesTheFirst) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND model = PastWelcome();
+    ASSERT_TRUE(model);
+    HWND port = ChooseModel(model, 0);
+    ASSERT_TRUE(port);
+    HWND finish = ChoosePortAndInstall(port, "LPT2:");
+    ASSERT_TRUE(finish);
+    Press(finish, kOk);
+    ASSERT_EQ(WaitForExit(&wizard, 15000), 0u);
+    StopWizard(&wizard);
+    ASSERT_EQ(GetPrinterState(kModels[0]).port, "LPT2:");
+
+    ASSERT_TRUE(StartWizard(&wizard, folder, "drvsetup_x64.exe"));
+    model = PastWelcome();
+    ASSERT_TRUE(model);
+    port = ChooseModel(model, 0);
+    ASSERT_TRUE(port);
+    finish = ChoosePortAndInstall(port, "COM2:");
+    ASSERT_TRUE(finish);
+    EXPECT_EQ(ControlText(finish, kFinishText), "The Installation has done successfully.");
+    Press(finish, kOk);
+    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+
+    std::vector<std::string> printers = Printers();
+    EXPECT_EQ(std::count(printers.begin(), printers.end(), kModels[0]), 1);
+    EXPECT_EQ(GetPrinterState(kModels[0]).port, "COM2:");
+    std::vector<std::string> drivers = DriverNames(kEnvironment);
+    EXPECT_EQ(std::count(drivers.begin(), drivers.end(), kModels[0]), 1);
+    EXPECT_EQ(ProfileDevice(), kModels[0] + "," + kModels[0] + ",COM2:");
+    ExpectCopied(kLaserFiles);
+}
+
+TEST_F(Installation, ADriverTheSpoolerRefusesIsReportedTwiceAndNoPrinterIsMade) {
+    ASSERT_NO_FATAL_FAILURE(Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=AddPrinterDriver=5"}));
+    HWND model = PastWelcome();
+    ASSERT_TRUE(model);
+    HWND port = ChooseModel(model, 0);
+    ASSERT_TRUE(port);
+    Press(port, kNext);
+
+    // One refusal for each of the two registrations, each in the system's message box.
+    for (int round = 0; round < 2; round++) {
+        MessageBoxInfo box;
+        ASSERT_TRUE(WaitForSystemMessageBox(wizard, &box, 30000)) << "no message " << round;
+        EXPECT_EQ(box.caption, "Add a printer error ");
+        EXPECT_EQ(box.text, "Cannot add a printer driver!\r\n(System Error Code : 5)");
+        EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+        if (round == 0)
+            Screenshot(box.window, "refused");
+        Press(box.window, IDOK);
+        ASSERT_TRUE(WaitGone(box.window));
+    }
+    HWND finish = WaitForPage(wizard, kFinishText, 30000);
+    ASSERT_TRUE(finish);
+    // The sequence goes on to its success page whatever registration said.
+    EXPECT_EQ(ControlText(finish, kFinishText), "The Installation has done successfully.");
+    Press(finish, kOk);
+    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+    EXPECT_FALSE(GetPrinterState(kModels[0]).exists);
+    EXPECT_NE(DefaultPrinter(), kModels[0]);
+}
+
+} // namespace
