@@ -1,0 +1,375 @@
+// The eleven dialog templates of both builds as the resource scripts must lay them out, in
+// dialog units, and the check that compares a dialog created from the program's own
+// resources with them, control by control, in pixels of that very dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace geometry {
+
+// One control: identifier (-1 for none), window class, style, x, y, cx, cy.
+struct Control {
+    int id;
+    const char *className;
+    DWORD style;
+    int x, y, cx, cy;
+};
+
+// One template: resource name, client size and controls in template (creation) order.
+struct Template {
+    const char *name;
+    int cx, cy;
+    std::vector<Control> controls;
+};
+
+// Styles of the templates.
+const DWORD kText = 0x50020000, kBar = 0x50820000, kIcon = 0x50000003;
+const DWORD kArt = 0x5000180E, kArtSized = 0x5000100E;
+const DWORD kPush = 0x50010000, kDefault = 0x50010001, kCheck = 0x50010003;
+const DWORD kPanel = 0x4801000B, kIconList = 0x50A10151;
+
+// The templates of one build; `korean` selects the Korean resource set.
+inline std::vector<Template> Expected(bool korean) {
+    auto pick = [korean](auto en, auto ko) { return korean ? ko : en; };
+    const DWORD separator = pick(0x50001005, 0x50001006);
+    auto message = [](Control text, std::vector<Control> buttons) {
+        std::vector<Control> controls = {text, {2032, "Static", kIcon, 10, 8, 20, 20}};
+        controls.insert(controls.end(), buttons.begin(), buttons.end());
+        return controls;
+    };
+    const Control text15 = {4038, "Static", kText, 38, 15, 167, 30};
+    const Control text13 = {4038, "Static", kText, 38, 13, 167, 32};
+    const Control welcomeArt = pick(Control{-1, "Static", kArt, 0, 0, 333, 226},
+                                    Control{-1, "Static", kArtSized, 0, 0, 333, 178});
+    const Control modelLabel = pick(Control{2034, "Static", kText, 129, 39, 188, 8},
+                                    Control{2034, "Static", kText, 129, 36, 188, 9});
+    const Control portLabel = pick(Control{2017, "Static", kText, 131, 42, 186, 8},
+                                   Control{2017, "Static", kText, 131, 47, 186, 8});
+    const Control portText = pick(Control{2009, "Static", kText, 162, 14, 153, 22},
+                                  Control{2009, "Static", kText, 162, 14, 153, 26});
+    const Control portList = pick(Control{2033, "ListBox", kIconList, 130, 50, 189, 96},
+                                  Control{2033, "ListBox", kIconList, 130, 59, 189, 87});
+    return {
+        {"IDD_WELCOME",
+         333,
+         179,
+         {
+             welcomeArt,
+             {2001, "Button", kDefault, 199, 154, 56, 15},
+             {-1, "Static", separator, 124, 151, 202, 1},
+             {2, "Button", kPush, 272, 154, 54, 15},
+             {2039, "Button", kPanel, 6, 149, 19, 30},
+             {2037, "Static", kText, 163, 53, 154, 93},
+             {-1, "Static", kIcon, 131, 14, 21, 18},
+             {-1, "Static", kText, 163, 16, 154, 27},
+         }},
+        {"IDD_GETMODEL",
+         333,
+         179,
+         {
+             {-1, "Static", kArt, 0, 0, 333, 179},
+             {-1, "Static", separator, 124, 151, 202, 1},
+             {2039, "Button", kPanel, 6, 149, 19, 30},
+             {2035, "ListBox", kIconList, 129, 48, 189, 96},
+             {2001, "Button", kDefault, 191, 156, 65, 12},
+             {2, "Button", kPush, 262, 156, 63, 12},
+             {2009, "Static", kText, 159, 12, 157, 23},
+             modelLabel,
+             {-1, "Static", kIcon, 129, 12, 21, 18},
+             {2000, "Button", kPush, 128, 156, 63, 12},
+         }},
+        {"IDD_GETPORT",
+         333,
+         179,
+         {
+             {-1, "Static", kArt, 0, 0, 333, 179},
+             {-1, "Static", separator, 124, 151, 202, 1},
+             {2039, "Button", kPanel, 6, 149, 19, 30},
+             portLabel,
+             portText,
+             portList,
+             {2001, "Button", kDefault, 191, 156, 65, 12},
+             {2000, "Button", kPush, 128, 156, 63, 12},
+             {2, "Button", kPush, 262, 156, 63, 12},
+             {-1, "Static", kIcon, 130, 14, 21, 18},
+         }},
+        {"IDD_COPY",
+         227,
+         79,
+         {
+             {2010, "Static", kText, 9, 9, 211, 10},
+             {2011, "Static", kText, 9, 22, 211, 11},
+             {2, "Button", kDefault, 86, 55, 54, 15},
+             {2012, "Static", kBar, 6, 36, 215, 13},
+         }},
+        {"IDD_EXIT",
+         333,
+         179,
+         {
+             {-1, "Static", kArt, 0, 0, 333, 179},
+             {-1, "Static", separator, 124, 151, 202, 1},
+             {2039, "Button", kPanel, 6, 149, 19, 30},
+             {1, "Button", kPush, 272, 154, 54, 15},
+             {2032, "Static", kIcon, 129, 13, 21, 18},
+             {2005, "Static", kText, 155, 19, 162, 18},
+             {2038, "Static", kText, 161, 127, 156, 10},
+             {2040, "Button", kCheck, 166, 90, 151, 10},
+         }},
+        {"IDD_STATUS",
+         179,
+         36,
+         {
+             {2031, "Static", kText, 44, 15, 126, 10},
+             {-1, "Static", kIcon, 13, 9, 20, 20},
+         }},
+        {"IDD_MSG_OK", 214, 74, message(text15, {{1, "Button", kDefault, 79, 52, 56, 15}})},
+        {"IDD_MSG_OKCANCEL", 214, 74,
+         message(text15,
+                 {{1, "Button", kDefault, 45, 52, 59, 15}, {2, "Button", kPush, 111, 52, 59, 15}})},
+        {"IDD_MSG_YESNO", 214, 74,
+         message(text13,
+                 {{6, "Button", kDefault, 45, 52, 58, 15}, {7, "Button", kPush, 111, 52, 59, 15}})},
+        {"IDD_MSG_YESNOCANCEL", 214, 74,
+         message(text13, {{6, "Button", kDefault, 16, 52, 57, 15},
+                          {7, "Button", kPush, 77, 52, 58, 15},
+                          {2, "Button", kPush, 139, 52, 58, 15}})},
+        {"IDD_MSG_RETRYCANCEL", 214, 74,
+         message(text13,
+                 {{4, "Button", kDefault, 45, 52, 59, 15}, {2, "Button", kPush, 111, 52, 59, 15}})},
+    };
+}
+
+// ---- Measuring a created dialog ----
+
+// The dialog procedure of the measurements: handles nothing, so the dialog stays exactly as
+// the platform built it from the template (list boxes ask for item heights and get the
+// default; nothing ends the dialog).
+inline INT_PTR CALLBACK Inert(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}
+
+// Template dialog units converted by the dialog itself. Each of x, y, cx and cy is converted
+// on its own, as the platform does when it creates the control.
+inline RECT Pixels(HWND dialog, int x, int y, int cx, int cy) {
+    RECT units = {x, y, cx, cy};
+    MapDialogRect(dialog, &units);
+    return units; // left, top, width, height
+}
+
+// A control's window rectangle in the dialog's client coordinates.
+inline RECT PlacedRect(HWND dialog, HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(NULL, dialog, (POINT *)&rect, 2);
+    return rect;
+}
+
+// The children of a dialog in creation order (the dialog manager puts each new control at
+// the bottom of the z-order).
+inline std::vector<HWND> Children(HWND dialog) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+inline std::string ClassName(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// Size in pixels of the picture a static image control shows; false when it shows none.
+inline bool ImageSize(HWND control, DWORD style, SIZE *size) {
+    if ((style & SS_TYPEMASK) == SS_BITMAP) {
+        HBITMAP bitmap = (HBITMAP)SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0);
+        BITMAP info;
+        if (!bitmap || !GetObjectA(bitmap, sizeof info, &info))
+            return false;
+        *size = {info.bmWidth, info.bmHeight};
+        return true;
+    }
+    HICON icon = (HICON)SendMessageA(control, STM_GETICON, 0, 0);
+    ICONINFO info;
+    if (!icon || !GetIconInfo(icon, &info))
+        return false;
+    BITMAP mask;
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    // A monochrome icon keeps its AND and XOR masks stacked in one bitmap.
+    *size = {mask.bmWidth, info.hbmColor ? mask.bmHeight : mask.bmHeight / 2};
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return true;
+}
+
+inline std::string Describe(const RECT &r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") " +
+           std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top);
+}
+
+// Saves what `window` shows, frame included, as a 24-bit BMP file. False on any failure.
+inline bool SaveWindowPicture(HWND window, const std::string &path) {
+    RECT frame;
+    GetWindowRect(window, &frame);
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    HDC source = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFOHEADER header = {sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits = NULL;
+    HBITMAP picture =
+        CreateDIBSection(source, (BITMAPINFO *)&header, DIB_RGB_COLORS, &bits, NULL, 0);
+    bool ok = picture && bits;
+    if (ok) {
+        HGDIOBJ old = SelectObject(memory, picture);
+        ok = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        GdiFlush();
+        SelectObject(memory, old);
+    }
+    DWORD rowBytes = ((DWORD)width * 3 + 3) & ~3u, imageBytes = rowBytes * (DWORD)height;
+    if (ok) {
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42; // "BM"
+        file.bfOffBits = sizeof file + sizeof header;
+        file.bfSize = file.bfOffBits + imageBytes;
+        header.biSizeImage = imageBytes;
+        HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, NULL);
+        ok = out != INVALID_HANDLE_VALUE;
+        if (ok) {
+            auto put = [out](const void *data, DWORD size) {
+                DWORD written = 0;
+                return WriteFile(out, data, size, &written, NULL) && written == size;
+            };
+            ok = put(&file, sizeof file) && put(&header, sizeof header) && put(bits, imageBytes);
+            CloseHandle(out);
+        }
+    }
+    if (picture)
+        DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return ok;
+}
+
+// Where the pictures of the created dialogs go: a folder "geometry" in the build tree
+// (DRVSETUP_BIN, a Unix path reached through drive Z:); empty when that is unknown.
+inline std::string PictureFolder() {
+    const char *bin = getenv("DRVSETUP_BIN");
+    if (!bin || !*bin)
+        return "";
+    std::string folder = std::string("Z:") + bin + "/geometry";
+    for (char &c : folder)
+        if (c == '/')
+            c = '\\';
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+// Lets the dialog paint itself.
+inline void Pump(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    } while ((int)(end - GetTickCount()) > 0);
+}
+
+// Checks one control against its template entry. Most controls must sit exactly on the
+// template's rectangle. Static image controls are sized by the platform as it loads their
+// picture, so for them the position is exact and the size follows the picture:
+//  - SS_BITMAP without SS_CENTERIMAGE or SS_REALSIZECONTROL takes the bitmap's size. With
+//    SS_REALSIZEIMAGE Windows keeps the template's size and clips the picture; Wine resizes
+//    these too, so either is accepted there.
+//  - SS_ICON with an icon takes the icon's size; one still waiting for its icon (empty
+//    template text, set later by the program) keeps the template's size.
+inline void CheckControl(HWND dialog, HWND control, const Control &expected) {
+    SCOPED_TRACE("control " + std::to_string(expected.id) + " at " + std::to_string(expected.x) +
+                 ", " + std::to_string(expected.y) + " (dialog units)");
+    EXPECT_EQ(0, lstrcmpiA(ClassName(control).c_str(), expected.className))
+        << "class " << ClassName(control);
+    EXPECT_EQ(expected.id, (int)(short)GetDlgCtrlID(control));
+
+    RECT want = Pixels(dialog, expected.x, expected.y, expected.cx, expected.cy);
+    RECT got = PlacedRect(dialog, control);
+    EXPECT_EQ(want.left, got.left) << "placed at " << Describe(got);
+    EXPECT_EQ(want.top, got.top) << "placed at " << Describe(got);
+    LONG width = got.right - got.left, height = got.bottom - got.top;
+
+    DWORD type = expected.style & SS_TYPEMASK;
+    bool image = !lstrcmpiA(expected.className, "Static") && (type == SS_BITMAP || type == SS_ICON);
+    bool resizes = !(expected.style & (SS_CENTERIMAGE | SS_REALSIZECONTROL));
+    SIZE picture = {0, 0};
+    bool shows = image && ImageSize(control, expected.style, &picture);
+    if (type == SS_BITMAP && image) {
+        ASSERT_TRUE(shows) << "the bitmap static shows no bitmap";
+        bool kept = width == want.right && height == want.bottom;
+        bool sized = width == picture.cx && height == picture.cy;
+        std::string sizes = Describe(got) + ", template " + std::to_string(want.right) + " x " +
+                            std::to_string(want.bottom) + ", bitmap " + std::to_string(picture.cx) +
+                            " x " + std::to_string(picture.cy);
+        if (!resizes) {
+            EXPECT_TRUE(kept) << sizes;
+        } else if (expected.style & SS_REALSIZEIMAGE) {
+            EXPECT_TRUE(kept || sized) << sizes;
+        } else {
+            EXPECT_TRUE(sized) << sizes;
+        }
+    } else if (type == SS_ICON && image && shows && resizes) {
+        EXPECT_EQ(picture.cx, width) << "icon " << picture.cx << " x " << picture.cy;
+        EXPECT_EQ(picture.cy, height) << "icon " << picture.cx << " x " << picture.cy;
+    } else {
+        EXPECT_EQ(want.right, width) << "placed at " << Describe(got);
+        EXPECT_EQ(want.bottom, height) << "placed at " << Describe(got);
+    }
+}
+
+// Creates the template `expected.name` from the program's own resources, owned by `owner`,
+// and checks its client size and every control; then saves a picture of it as
+// `pictureName`.bmp when a picture folder is known.
+inline void CheckTemplate(const Template &expected, HWND owner, const std::string &pictureName) {
+    SCOPED_TRACE(expected.name);
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), expected.name, owner, Inert, 0);
+    ASSERT_TRUE(dialog) << "cannot create " << expected.name << ", error " << GetLastError();
+
+    RECT client, want = Pixels(dialog, 0, 0, expected.cx, expected.cy);
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(want.right, client.right) << "client width";
+    EXPECT_EQ(want.bottom, client.bottom) << "client height";
+
+    std::vector<HWND> children = Children(dialog);
+    EXPECT_EQ(expected.controls.size(), children.size()) << "number of controls";
+    for (size_t i = 0; i < children.size() && i < expected.controls.size(); i++)
+        CheckControl(dialog, children[i], expected.controls[i]);
+
+    std::string folder = PictureFolder();
+    if (!folder.empty()) {
+        ShowWindow(dialog, SW_SHOWNOACTIVATE);
+        UpdateWindow(dialog);
+        Pump(150);
+        std::string path = folder + "\\" + pictureName + ".bmp";
+        EXPECT_TRUE(SaveWindowPicture(dialog, path)) << path;
+    }
+    DestroyWindow(dialog);
+}
+
+// The template of `name` in a build's table.
+inline const Template *Find(const std::vector<Template> &templates, const std::string &name) {
+    for (const Template &t : templates)
+        if (name == t.name)
+            return &t;
+    return NULL;
+}
+
+} // namespace geometry
