@@ -1,0 +1,88 @@
+// The model page: the printer models of the setup information file, each with the
+// printer icon. Next clears a printer left by an earlier installation of the model and
+// reads the model's install data.
+#include "install/install.h"
+#include "res/resource.h"
+#include "setupinfo/setupinfo.h"
+#include "shell/session.h"
+#include "ui/iconlist.h"
+#include "ui/pages.h"
+
+#include <string.h>
+
+// ChooseModelIcon: every model shows the printer icon.
+void ChooseModelIcon(const char *, char *out) {
+    strcpy(out, "IDI_PRINTER");
+}
+
+// RunModelPage: shows the page modally over the main window and returns how it ended:
+// 2001 Next, 2000 Back, 2 Cancel, -1 when it could not be shown.
+int RunModelPage(HWND owner) {
+    return (int)DialogBoxParamA(g_instance, "IDD_GETMODEL", owner, ModelPageProc, 0);
+}
+
+// Lists the models in file order, selects the first and puts the focus in the list.
+static void OnModelPageInit(HWND page) {
+    CentreOverParent(page);
+    FillIconList(page, IDC_MODEL_LIST, (short)CountModels(), GetModelName);
+    SendDlgItemMessageA(page, IDC_MODEL_LIST, LB_SETCURSEL, 0, 0);
+    SetFocus(GetDlgItem(page, IDC_MODEL_LIST));
+}
+
+static void OnModelPageDraw(const DRAWITEMSTRUCT *item) {
+    if (item->CtlID == IDC_MODEL_LIST)
+        DrawIconListItem(item, ChooseModelIcon);
+    else if (item->CtlID == IDC_PICTURE)
+        DrawPicturePanel(item);
+}
+
+// Next: a printer of the model's name goes first when a driver of that name is
+// installed, so the new one can take its place; then the model's data are read.
+static void OnModelPageNext(HWND page) {
+    if (IsDriverInstalled(page))
+        DeletePrinterOfModel(page);
+    if (!LoadModelInstallData(page)) {
+        ShowMessageFromStrings(page, IDS_SELECT_MODEL, IDS_CAPTION_WARNING, MB_OK | MB_ICONHAND);
+        return;
+    }
+    EndDialog(page, IDC_NEXT);
+}
+
+// Only a confirmed cancel ends the page.
+static void OnModelPageCancel(HWND page) {
+    if (LOWORD(AskCancel(page)) == IDYES)
+        EndDialog(page, IDCANCEL);
+}
+
+static void OnModelPageCommand(HWND page, WPARAM command) {
+    switch (command) {
+    case IDCANCEL:
+        OnModelPageCancel(page);
+        break;
+    case IDC_BACK:
+        EndDialog(page, IDC_BACK);
+        break;
+    case IDC_NEXT:
+        OnModelPageNext(page);
+        break;
+    }
+}
+
+// ModelPageProc: every message is answered with 0, the focus being set by hand.
+INT_PTR CALLBACK ModelPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnModelPageInit(page);
+        break;
+    case WM_MEASUREITEM:
+        MeasureIconListItem((MEASUREITEMSTRUCT *)lParam);
+        break;
+    case WM_DRAWITEM:
+        OnModelPageDraw((const DRAWITEMSTRUCT *)lParam);
+        break;
+    case WM_COMMAND:
+        OnModelPageCommand(page, wParam);
+        break;
+    }
+    return 0;
+}

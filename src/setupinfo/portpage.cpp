@@ -1,0 +1,91 @@
+// The port page: the local spooler's ports, an infrared port or else COM1: chosen in
+// advance. Next stores the port and clears the printer and driver an earlier
+// installation of the model left behind.
+#include "install/install.h"
+#include "res/resource.h"
+#include "setupinfo/setupinfo.h"
+#include "shell/session.h"
+#include "ui/iconlist.h"
+#include "ui/pages.h"
+
+// RunPortPage: shows the page modally over the main window and returns how it ended:
+// 2001 Next, 2000 Back, 2 Cancel or failed removal, -1 when it could not be shown.
+int RunPortPage(HWND owner) {
+    return (int)DialogBoxParamA(g_instance, "IDD_GETPORT", owner, PortPageProc, 0);
+}
+
+// Lists the ports and selects the first whose name begins with "IR", else the first
+// beginning with "COM1:", else none. The second search is handed the -1 the first one
+// gave, so it too starts from the top.
+static void OnPortPageInit(HWND page) {
+    CentreOverParent(page);
+    FillIconList(page, IDC_PORT_LIST, (short)CountPorts(), GetPortName);
+    HWND list = GetDlgItem(page, IDC_PORT_LIST);
+    LRESULT found = SendMessageA(list, LB_FINDSTRING, (WPARAM)-1, (LPARAM) "IR");
+    if (found == LB_ERR)
+        found = SendMessageA(list, LB_FINDSTRING, (WPARAM)found, (LPARAM) "COM1:");
+    SendMessageA(list, LB_SETCURSEL, (WPARAM)found, 0);
+    SetFocus(list);
+}
+
+static void OnPortPageDraw(const DRAWITEMSTRUCT *item) {
+    if (item->CtlID == IDC_PORT_LIST)
+        DrawIconListItem(item, ChoosePortIcon);
+    else if (item->CtlID == IDC_PICTURE)
+        DrawPicturePanel(item);
+}
+
+// Next: the port is stored first; then the earlier printer and driver of the model's
+// name must go, or the new driver cannot be registered and the wizard ends.
+static void OnPortPageNext(HWND page) {
+    if (!ReadSelectedPort(page)) {
+        ShowMessageFromStrings(page, IDS_SELECT_PORT, IDS_CAPTION_WARNING, MB_OK | MB_ICONHAND);
+        return;
+    }
+    if (!RemovePreviousInstallation()) {
+        MessageBoxA(page, g_profile.removalFailedText, g_profile.removalFailedCaption,
+                    MB_ICONERROR);
+        EndDialog(page, IDCANCEL);
+        return;
+    }
+    EndDialog(page, IDC_NEXT);
+}
+
+// Only a confirmed cancel ends the page.
+static void OnPortPageCancel(HWND page) {
+    if (LOWORD(AskCancel(page)) == IDYES)
+        EndDialog(page, IDCANCEL);
+}
+
+static void OnPortPageCommand(HWND page, WPARAM command) {
+    switch (command) {
+    case IDCANCEL:
+        OnPortPageCancel(page);
+        break;
+    case IDC_BACK:
+        EndDialog(page, IDC_BACK);
+        break;
+    case IDC_NEXT:
+        OnPortPageNext(page);
+        break;
+    }
+}
+
+// PortPageProc: every message is answered with 0, the focus being set by hand.
+INT_PTR CALLBACK PortPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnPortPageInit(page);
+        break;
+    case WM_MEASUREITEM:
+        MeasureIconListItem((MEASUREITEMSTRUCT *)lParam);
+        break;
+    case WM_DRAWITEM:
+        OnPortPageDraw((const DRAWITEMSTRUCT *)lParam);
+        break;
+    case WM_COMMAND:
+        OnPortPageCommand(page, wParam);
+        break;
+    }
+    return 0;
+}
