@@ -80,13 +80,14 @@ bool IsRunning(const Wizard &wizard);
 // Ends a wizard that is still running (test teardown) and releases the record.
 void StopWizard(Wizard *wizard);
 // Window classes of every window the wizard's threads created since it started, in order;
-// "?" for a window that was gone before the robot could look at it.
+// "?" for a window that was gone before the robot could look at it (the system message box,
+// for one, destroys the buttons it does not need at once).
 std::vector<std::string> CreatedWindowClasses(const Wizard &wizard);
 
 // ---- Finding windows ----
 
-// Visible top-level windows of the wizard's process.
-std::vector<HWND> TopWindows(const Wizard &wizard);
+// Top-level windows of the wizard's process: the visible ones, or all with `hidden`.
+std::vector<HWND> TopWindows(const Wizard &wizard, bool hidden = false);
 // The first visible top-level window of the wizard whose caption equals `caption` (any
 // caption when empty) and which holds a control `controlId` (any window when 0).
 HWND FindWindowOf(const Wizard &wizard, const std::string &caption, int controlId);

@@ -6,6 +6,7 @@ namespace robot {
 
 struct EnumState {
     DWORD pid;
+    bool hidden;
     std::vector<HWND> windows;
 };
 
@@ -13,13 +14,13 @@ static BOOL CALLBACK CollectTopWindow(HWND window, LPARAM lParam) {
     EnumState *state = (EnumState *)lParam;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == state->pid && IsWindowVisible(window))
+    if (pid == state->pid && (state->hidden || IsWindowVisible(window)))
         state->windows.push_back(window);
     return TRUE;
 }
 
-std::vector<HWND> TopWindows(const Wizard &wizard) {
-    EnumState state = {wizard.pid, {}};
+std::vector<HWND> TopWindows(const Wizard &wizard, bool hidden) {
+    EnumState state = {wizard.pid, hidden, {}};
     EnumWindows(CollectTopWindow, (LPARAM)&state);
     return state.windows;
 }
