@@ -37,6 +37,10 @@ case $(basename "$program") in
     locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$' ||
         die "locale ko_KR.UTF-8 is not generated (localedef -i ko_KR -f UTF-8 ko_KR.UTF-8)"
     export LANG=ko_KR.UTF-8
+    # The template's system fonts (captions, menus) carry the Western character set; without
+    # them Wine derives them from the Korean locale, as a Korean Windows has them.
+    wine_reg delete 'HKCU\Control Panel\Desktop\WindowMetrics' /f ||
+        die "cannot reset the window metrics"
     ;;
 *)
     export LANG=en_US.UTF-8
