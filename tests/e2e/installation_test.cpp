@@ -343,4 +343,66 @@ TEST_F(Installation, ADriverTheSpoolerRefusesIsReportedTwiceAndNoPrinterIsMade) 
     EXPECT_NE(DefaultPrinter(), kModels[0]);
 }
 
+TEST_F(Installation, AMissingDriverFileStopsTheCopyAndNothingIsRegistered) {
+    ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath("drvsetup_x64.exe")));
+    ASSERT_TRUE(DeleteFileA((folder + "\\J71.GPD").c_str()));
+    ASSERT_TRUE(StartWizard(&wizard, folder, "drvsetup_x64.exe"));
+    HWND model = PastWelcome();
+    ASSERT_TRUE(model);
+    HWND port = ChooseModel(model, 2);
+    ASSERT_TRUE(port);
+    Press(port, kNext);
+
+    HWND error = WaitForMessageDialog(wizard, 30000);
+    ASSERT_TRUE(error) << "no copy error";
+    EXPECT_EQ(TextOf(error), "Error");
+    EXPECT_EQ(ControlText(error, kMessageText), "File open error.");
+    HWND copy = FindWindowOf(wizard, "", kCopyBar);
+    ASSERT_TRUE(copy) << "the copy page owns the message";
+    EXPECT_EQ(GetWindow(error, GW_OWNER), copy);
+    EXPECT_EQ(ControlText(copy, kCopyFile), "J71.GPD");
+    EXPECT_EQ(ControlText(copy, kCopyDirectory), DriverDirectory() + "\\");
+    Pump(200);
+    EXPECT_EQ(IconShown(error, kIcon), "hand");
+    Screenshot(copy, "copy-error");
+    Press(error, kOk);
+
+    HWND finish = WaitForPage(wizard, kFinishText, 15000);
+    ASSERT_TRUE(finish);
+    EXPECT_EQ(FindWindowOf(wizard, "", kStatusText), nullptr) << "registration must not start";
+    EXPECT_EQ(ControlText(finish, kFinishText), "The Installation has failed.");
+    EXPECT_FALSE(IsControlVisible(finish, kFinishCheck));
+    Press(finish, kOk);
+    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+    // The port page removed any earlier printer and driver of the model; nothing came back.
+    EXPECT_FALSE(GetPrinterState(kModels[2]).exists);
+    EXPECT_FALSE(GetDriverState(kModels[2], kEnvironment).exists);
+}
+
+TEST_F(Installation, ABadSourceHandleIsShownThenTheSameFileIsTriedAgain) {
+    ASSERT_NO_FATAL_FAILURE(Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=CopyLZFile=-1*1"}));
+    HWND model = PastWelcome();
+    ASSERT_TRUE(model);
+    HWND port = ChooseModel(model, 1);
+    ASSERT_TRUE(port);
+    Press(port, kNext);
+
+    HWND error = WaitForMessageDialog(wizard, 30000);
+    ASSERT_TRUE(error) << "no copy error";
+    EXPECT_EQ(TextOf(error), "Error");
+    EXPECT_EQ(ControlText(error, kMessageText), "Cannot read the source file");
+    HWND copy = FindWindowOf(wizard, "", kCopyBar);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(ControlText(copy, kCopyFile), "UNIDRV.DLL");
+    Press(error, kOk);
+
+    HWND finish = WaitForPage(wizard, kFinishText, 30000);
+    ASSERT_TRUE(finish);
+    EXPECT_EQ(ControlText(finish, kFinishText), "The Installation has done successfully.");
+    Press(finish, kOk);
+    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+    EXPECT_TRUE(GetPrinterState(kModels[1]).exists);
+    ExpectCopied(kColorFiles);
+}
+
 } // namespace
