@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The benchmark, in one command: builds what is missing (both programs, the benchmark's own
+# Windows programs, its setup folder of 200 SZDD files), measures everything in one fresh
+# Wine prefix under Xvfb and prints the table with each figure beside its limit.
+#   bench/run.sh [RUNS]        (default 5; figures are medians over the runs)
+# The table is also written to build/bench/table.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+runs=${1:-5}
+[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "usage: bench/run.sh [RUNS]" >&2; exit 2; }
+
+tools/install-deps.sh
+
+for preset in x64 x86; do
+    echo "=== building the $preset preset" >&2
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" >&2
+done
+
+out=$root/build/bench
+echo "=== building the benchmark's programs" >&2
+cmake -S bench -B "$out" -G Ninja --toolchain "$root/cmake/mingw-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$out" >&2
+
+# The setup folder: demo driver files, the program, 200 compressed files and their J71.INF.
+# The 200 files are made once; the program is copied afresh each time.
+setup=$out/setup
+if [ ! -f "$setup/J71.INF" ] || [ ! -f "$setup/A200" ] ||
+    [ bench/make_setup.py -nt "$setup/J71.INF" ]; then
+    rm -rf "$setup"
+    python3 bench/make_setup.py "$setup" demo build/x64/drvsetup_x64.exe >&2
+fi
+cp build/x64/drvsetup_x64.exe "$out/emptywin.exe" "$setup/"
+
+# One Xvfb and one booted Windows 7 prefix of the benchmark's own, copied fresh for the run.
+state=$out/wine
+tests/harness/setup.sh "$state"
+trap 'tests/harness/cleanup.sh "$state"' EXIT
+
+echo "=== measuring ($runs runs; about $((runs * 15 + 20)) s)" >&2
+windows_setup="Z:${setup//\//\\}"
+tests/harness/wine-run.sh "$state" "$out/drvbench.exe" "$windows_setup" drvsetup_x64.exe \
+    "$runs" >"$out/results.txt"
+
+python3 bench/report.py "$out/results.txt" build/x64/drvsetup_x64.exe \
+    build/x86/drvsetup_x86.exe >"$out/table.md"
+cat "$out/table.md"
