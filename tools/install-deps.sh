@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build python3 python3-pefile
+    cmake ninja-build python3
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     googletest clang libclang-rt-14-dev
     wine64 xvfb xauth x11-utils imagemagick
