@@ -144,6 +144,20 @@ static int RefuseFile(HWND page) {
     return 0;
 }
 
+// The copy into the version directory failed: a truncated or missing second copy would
+// leave the driver incomplete while the installation went on as done. Both copies go,
+// and the failure is reported as full disk when the system says so, else as a file
+// that cannot be opened.
+static int FailSecondCopy(HWND page, const CopyPaths *paths) {
+    DWORD error = GetLastError();
+    DeleteIfPresent(paths->second);
+    DeleteIfPresent(paths->first);
+    g_badHandle.index = -1;
+    int full = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+    ShowCopyError(page, full ? LZERROR_WRITE : 1);
+    return 0;
+}
+
 // CopyOneFile: copies the file at `index` of copyList into the driver directory and,
 // from there, into its version directory. Returns 1 when copied, 0 when copying must
 // stop and COPY_RETRY when the same file is to be tried again; any message has been
@@ -181,8 +195,8 @@ int CopyOneFile(HWND page, int index) {
         ShowCopyError(page, result);
         return ResultOfFailure(index, result);
     }
-    if (paths.second[0])
-        CopyFileA(paths.first, paths.second, FALSE);
+    if (paths.second[0] && !CopyFileA(paths.first, paths.second, FALSE))
+        return FailSecondCopy(page, &paths);
     g_badHandle.index = -1;
     return 1;
 }

@@ -335,6 +335,97 @@ TEST_F(CopyOneFileTest, DestinationHeldOpenWithoutSharingIsAnOpenError) {
     EXPECT_FALSE(Exists(InDrivers("HELD.DL_")));
 }
 
+// Whether a directory listing shows `path`: the existence test follows links, a
+// listing does not.
+bool Listed(const std::string &path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+// Runs a tool of the host system on the Unix name of `windowsPath` and waits until the
+// listing shows `listed`. Wine starts ELF programs too, but gives no handle to wait on
+// for them, so the effect is what is waited for.
+bool RunHostTool(const char *tool, const char *arguments, const std::string &windowsPath,
+                 bool listed) {
+    typedef char *(CDECL * UnixName)(LPCWSTR);
+    UnixName unixName =
+        (UnixName)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    if (!unixName)
+        return false;
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char *target = unixName(wide);
+    if (!target)
+        return false;
+    std::string command = std::string(tool) + " " + arguments + " \"" + target + "\"";
+    HeapFree(GetProcessHeap(), 0, target);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(tool, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return false;
+    for (int tries = 0; tries < 1000 && Listed(windowsPath) != listed; tries++)
+        Sleep(10);
+    return Listed(windowsPath) == listed;
+}
+
+// Points `windowsPath` at the system's always-full device /dev/full through a Unix
+// symbolic link: Wine then answers every write into it with a full disk, as a real
+// full volume would. The existence test does not see such a link, and Windows cannot
+// delete it.
+bool LinkToFullDevice(const std::string &windowsPath) {
+    return RunHostTool("/bin/ln", "-s /dev/full", windowsPath, true);
+}
+
+void RemoveLink(const std::string &windowsPath) {
+    RunHostTool("/bin/rm", "-f", windowsPath, false);
+}
+
+// The copy into the version directory fails only after the first copy is complete: that
+// first copy goes too, or a driver would be announced whose second half is missing.
+TEST_F(CopyOneFileTest, SecondCopyOnAFullDiskIsInsufficientSpaceAndLeavesNeitherCopy) {
+    Source("PACKED.DLL", "packed.sz");
+    SetCopyList({"PACKED.DLL"});
+    ASSERT_TRUE(LinkToFullDevice(InVersion("PACKED.DLL")));
+    ExpectOneMessage(0, "Insufficient disk space.", 0);
+    EXPECT_FALSE(Exists(InDrivers("PACKED.DLL")));
+    EXPECT_TRUE(Listed(InVersion("PACKED.DLL"))) << "the link is not the program's to remove";
+    RemoveLink(InVersion("PACKED.DLL"));
+}
+
+TEST_F(CopyOneFileTest, SecondCopyThatCannotBeWrittenIsAnOpenErrorAndLeavesNeitherCopy) {
+    Source("PLAIN.DLL", "plain.bin");
+    SetCopyList({"PLAIN.DLL"});
+
+    // A directory of the file's name stands in "3".
+    ASSERT_TRUE(CreateDirectoryA(InVersion("PLAIN.DLL").c_str(), NULL));
+    ExpectOneMessage(0, "File open error.", 0);
+    EXPECT_FALSE(Exists(InDrivers("PLAIN.DLL")));
+    EXPECT_TRUE(GetFileAttributesA(InVersion("PLAIN.DLL").c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+        << "what was not copied is not removed";
+    ASSERT_TRUE(RemoveDirectoryA(InVersion("PLAIN.DLL").c_str()));
+
+    // Another process holds the copy in "3" without sharing.
+    WriteBytes(InVersion("PLAIN.DLL"), "in use");
+    {
+        OtherProcessHold hold(InVersion("PLAIN.DLL"));
+        ASSERT_TRUE(hold.holding);
+        ExpectOneMessage(0, "File open error.", 0);
+    }
+    EXPECT_FALSE(Exists(InDrivers("PLAIN.DLL")));
+    EXPECT_EQ("in use", ReadBytes(InVersion("PLAIN.DLL")));
+    DeleteFileA(InVersion("PLAIN.DLL").c_str());
+
+    // The version directory itself is gone.
+    ASSERT_TRUE(RemoveDirectoryA(version.c_str()));
+    ExpectOneMessage(0, "File open error.", 0);
+    EXPECT_FALSE(Exists(InDrivers("PLAIN.DLL")));
+}
+
 TEST_F(CopyOneFileTest, EveryInjectedCodeShowsItsMessageAndLeavesNoPartialFile) {
     Source("PLAIN.DLL", "plain.bin");
     SetCopyList({"PLAIN.DLL"});
