@@ -21,5 +21,5 @@ if [ -f "$state/xvfb.pid" ]; then
     fi
 fi
 rm -f "$state/xvfb.pid" "$state/display" "$state/template.ready" "$state/xvfb.log" \
-    "$state/wineboot.log"
+    "$state/wineboot.log" "$state/setup.lock"
 exit 0

@@ -9,6 +9,11 @@ state=$1
 mkdir -p "$state" || die "cannot create $state"
 state=$(cd "$state" && pwd)
 
+# Two setups of one state directory at once wait for each other. Nothing that outlives
+# this script may inherit the lock (9>&- below), or it would be held for good.
+exec 9>"$state/setup.lock"
+flock 9 || die "cannot lock $state"
+
 # The display: Xvfb picks a free number itself (-displayfd), so parallel runs of
 # several build trees never race for one.
 display_alive() {
@@ -19,7 +24,7 @@ if ! display_alive; then
     rm -f "$state/xvfb.pid" "$state/display" "$state/template.ready"
     exec 3>"$state/display.fd"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
-        >"$state/xvfb.log" 2>&1 </dev/null &
+        >"$state/xvfb.log" 2>&1 </dev/null 9>&- &
     pid=$!
     exec 3>&-
     for _ in $(seq 100); do
@@ -40,7 +45,7 @@ export DISPLAY=$(cat "$state/display")
 if [ ! -f "$state/template.ready" ]; then
     export WINEPREFIX=$state/template
     [ -d "$WINEPREFIX" ] && { "$WINESERVER" -k 2>/dev/null; rm -rf "$WINEPREFIX"; }
-    LANG=C.UTF-8 LC_ALL= "$WINE" wineboot -i >"$state/wineboot.log" 2>&1 ||
+    LANG=C.UTF-8 LC_ALL= "$WINE" wineboot -i >"$state/wineboot.log" 2>&1 9>&- ||
         die "wineboot failed: $(tail -5 "$state/wineboot.log")"
     wine_reg add 'HKCU\Software\Wine' /v Version /d win7 /f || die "cannot set win7"
     # Unmanaged windows: no window manager, and no 2 s wait at every hide or close.
