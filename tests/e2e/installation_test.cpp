@@ -250,7 +250,8 @@ TEST_F(Installation, BackWalksToTheWelcomePageAndEveryPageOffersItsFirstChoiceAg
     Press(model, kBack);
     HWND welcome = WaitForPage(wizard, kWelcomeText);
     ASSERT_TRUE(welcome) << "Back on the model page must return to the welcome page";
-    Press(welcome, kNext);
+    // Enter: Next is the welcome page's default button.
+    PressKey(welcome, VK_RETURN);
     model = WaitForPage(wizard, kModelList);
     ASSERT_TRUE(model);
     EXPECT_EQ(ListItems(model, kModelList), kModels) << "the list is read anew, not doubled";
@@ -262,7 +263,8 @@ TEST_F(Installation, BackWalksToTheWelcomePageAndEveryPageOffersItsFirstChoiceAg
     int selected = ListSelection(port, kPortList);
     ASSERT_GE(selected, 0);
     EXPECT_EQ(ports[selected], "IR:");
-    Press(port, kBack);
+    // Alt+B: "&Back".
+    PressMnemonic(port, 'b');
     model = WaitForPage(wizard, kModelList);
     ASSERT_TRUE(model) << "Back on the port page must return to the model page";
     EXPECT_EQ(ListSelection(model, kModelList), 0) << "the earlier choice is not kept";

@@ -178,7 +178,7 @@ DriverState GetDriverState(const std::string &name, const std::string &environme
 std::vector<std::string> Ports();
 // Adds a local port (e.g. "IR:") for processes started from now on.
 bool AddLocalPort(const std::string &name);
-// The default printer as GetDefaultPrinterA reports it, and the raw profile entry
+// The default printer as GetDefaultPrinter reports it, and the raw profile entry
 // ("windows", "device").
 std::string DefaultPrinter();
 std::string ProfileDevice();
