@@ -6,7 +6,7 @@
 const BuildProfile g_profile = {
     "Windows NT x86",
     "젤목스시스템",
-    "Copyright (C) 2010 젤목스시스템(주). All rights reserved.",
+    "Copyright (C) 2010 젤목스시스템(주)",
     "프린터 드라이버 설치",
     "J71_Driver_Setup",
     "사용 가능한 운영체제:\r\n\tWindows 7 Home x86\r\n\tWindows 7 Professional x86\r\n"

@@ -1,7 +1,7 @@
 // A whole installation with the Korean build (x86 profile) under code page 949: its pages
 // in Korean, the driver registered for "Windows NT x86". On 64-bit Wine the spooler
-// refuses a printer on an x86 driver (error 87), so no printer is made and the default
-// printer stays as it was.
+// refuses a printer on an x86 driver (error 87), so no printer is made, the finish page
+// reports the failure and the default printer stays as it was.
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -75,9 +75,11 @@ TEST_F(KoreanInstallation, PagesSpeakKoreanAndTheDriverIsRegisteredForX86) {
     EXPECT_EQ(ControlText(writing, kStatusText), "시스템 정보를 수정하고 있습니다...");
     HWND finish = WaitForPage(wizard, kFinishText, 30000);
     ASSERT_TRUE(finish);
-    // The sequence ends on its success page whatever the spooler said of the printer.
-    EXPECT_EQ(ControlText(finish, kFinishText), "설치가 완료되었습니다.");
+    // The printer was refused, so the installation is reported as failed and no
+    // default printer is offered.
+    EXPECT_EQ(ControlText(finish, kFinishText), "설치를 중지합니다.");
     EXPECT_EQ(ControlText(finish, kFinishCheck), "기본 프린터로 설정합니다.(&D)");
+    EXPECT_FALSE(IsControlVisible(finish, kFinishCheck));
     Screenshot(finish, "e2e-ko-finish");
     Press(finish, kOk);
     EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);

@@ -337,8 +337,9 @@ TEST_F(Installation, ADriverTheSpoolerRefusesIsReportedTwiceAndNoPrinterIsMade) 
     }
     HWND finish = WaitForPage(wizard, kFinishText, 30000);
     ASSERT_TRUE(finish);
-    // The sequence goes on to its success page whatever registration said.
-    EXPECT_EQ(ControlText(finish, kFinishText), "The Installation has done successfully.");
+    // No printer was created, so none is announced or offered as the default printer.
+    EXPECT_EQ(ControlText(finish, kFinishText), "The Installation has failed.");
+    EXPECT_FALSE(IsControlVisible(finish, kFinishCheck));
     Press(finish, kOk);
     EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
     EXPECT_FALSE(GetPrinterState(kModels[0]).exists);
