@@ -31,15 +31,42 @@ const char *KindOf(HWND window, int *statusSeen) {
     return "system-message";
 }
 
+// Pages the driver has first tried to leave the wrong way, to show the message each
+// gives: Cancel on the welcome page (the question, answered No), Next on the model page
+// with nothing selected (the warning).
+HWND g_welcome, g_model;
+
 // The button a person accepting every offer would press, or 0 to wait.
 int ButtonFor(const std::string &kind, HWND window) {
-    if (kind == "welcome" || kind == "model" || kind == "port")
+    if (kind == "welcome") {
+        g_welcome = window;
+        return kCancel;
+    }
+    if (kind == "model") {
+        g_model = window;
+        ListSelect(window, kModelList, -1);
+        return kNext;
+    }
+    if (kind == "port")
         return kNext;
     if (kind == "finish" || kind == "system-message")
         return kOk;
     if (kind == "message")
-        return HasControl(window, kOk) ? kOk : HasControl(window, kRetry) ? kRetry : kYes;
+        return HasControl(window, kOk) ? kOk : HasControl(window, kRetry) ? kRetry : kNo;
     return 0;
+}
+
+// After the message a wrong way gave has closed, the page is left the right way.
+void LeaveAfterMessage() {
+    if (g_model) {
+        ListSelect(g_model, kModelList, 0);
+        Press(g_model, kNext);
+        g_model = nullptr;
+        g_welcome = nullptr;
+    } else if (g_welcome) {
+        Press(g_welcome, kNext);
+        g_welcome = nullptr;
+    }
 }
 
 // One line per window: its picture's name, caption and the text that matters on it.
@@ -87,8 +114,16 @@ int main(int argc, char **argv) {
                 continue;
             seen.insert(window);
             std::string kind = KindOf(window, &statusSeen);
-            // Let it paint before the picture is taken.
-            Pump(kind == "copy" ? 50 : 400);
+            // Let it paint before the picture is taken; the copy page once its bar shows
+            // (the last file is done and the page waits a second before it closes).
+            if (kind == "copy") {
+                for (ULONGLONG end = Now() + 5000;
+                     Now() < end && ControlText(window, kCopyFile).empty();)
+                    Pump(10);
+                Pump(200);
+            } else {
+                Pump(400);
+            }
             char name[64];
             snprintf(name, sizeof name, "%02d-%s", ++pictures, kind.c_str());
             if (!SaveScreenshot(window, output + "\\" + name + ".bmp"))
@@ -97,6 +132,8 @@ int main(int argc, char **argv) {
             int button = ButtonFor(kind, window);
             if (button)
                 Press(window, button);
+            if (kind == "message" && WaitGone(window))
+                LeaveAfterMessage();
             if (kind == "finish")
                 finished = true;
         }

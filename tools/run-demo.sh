@@ -4,7 +4,7 @@
 # and puts the program and demo/ into a setup folder in it. Then:
 #   - with a usable display ($DISPLAY), opens the wizard for a person to click through;
 #   - without one (or with --headless), starts Xvfb and drives one whole installation with
-#     the robot, saving a picture of every page and message in out/screenshots/NN-name.png.
+#     the robot, saving a picture of every page and message in out/screenshots/{en,ko}/NN-name.png.
 #
 #   tools/run-demo.sh [--korean] [--headless] [--keep] [--no-deps]
 #     --korean    the Korean build (drvsetup_ko64_t.exe) under code page 949
@@ -120,7 +120,11 @@ if [ $interactive = 1 ]; then
 fi
 
 # Headless: the robot drives one whole installation.
-shots=$out/screenshots
+if [ $korean = 1 ]; then
+    shots=$out/screenshots/ko
+else
+    shots=$out/screenshots/en
+fi
 rm -rf "$shots"
 mkdir -p "$shots"
 status=0
