@@ -1,0 +1,497 @@
+// Hostile setup information files, each run through the whole wizard by the robot with the
+// shipped program: empty, garbled and re-encoded files, odd keys and model entries, copy
+// lists at the reader's limits and names that point outside the driver directory. Each
+// case is driven to the point that decides it and must end on a page, message or finish
+// page a user understands, and never write a file outside the driver directory. The
+// files lie in tests/e2e/corpus/inf; CASES.md there says what each one must give.
+#include "robot/robot.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+using namespace robot;
+
+namespace {
+
+const char kEnvironment[] = "Windows x64";
+const char kProgram[] = "drvsetup_x64.exe";
+const char kSelectModel[] = "Select printer model to install.";
+const char kFileOpenError[] = "File open error.";
+const char kSucceeded[] = "The Installation has done successfully.";
+const char kFailed[] = "The Installation has failed.";
+const char kLaser[] = "Zelmox J71 Laser";
+const char kColor[] = "Zelmox J71 Color";
+
+const std::vector<std::string> kLaserFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
+                                              "J71.GPD",    "J71.DLL",      "J71LASER.INI"};
+const std::vector<std::string> kColorFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
+                                              "J71.GPD",    "J71.DLL",      "J71COLOR.INI"};
+
+// How a case ends.
+enum class Outcome {
+    kNoModels,            // nothing listed; Next says "Select printer model to install."
+    kModelRefused,        // the chosen model is listed, and Next refuses it with the same message
+    kInstalled,           // success finish page; printer and driver of the name; the files copied
+    kOpenError,           // the copy page says "File open error."; failure finish page; no printer
+    kRefusedByTheSpooler, // the files copied, "Add a printer error " twice, failure page
+    kNoPrinter,           // the files copied, the spooler silently makes no printer: failure page
+};
+
+struct Case {
+    std::string file;                // in tests/e2e/corpus/inf
+    std::vector<std::string> models; // what the model page lists
+    int choose;                      // the entry chosen
+    Outcome outcome;
+    std::vector<std::string> files; // kInstalled: the copy list; kOpenError: copied before
+    std::string dataType = "RAW";   // kInstalled: the printer's data type
+    int error = 0;                  // kRefusedByTheSpooler: the code the box shows
+};
+
+void PrintTo(const Case &c, std::ostream *out) {
+    *out << c.file;
+}
+
+// The names of a 1023-character copy list, as make-corpus.py writes them.
+std::vector<std::string> PartNames() {
+    std::vector<std::string> names;
+    for (int part = 1; part <= 12; part++) {
+        char prefix[16];
+        snprintf(prefix, sizeof prefix, "J71-PART-%02d-", part);
+        std::string name = prefix;
+        name.resize(74, 'X');
+        names.push_back(name + ".DLL");
+    }
+    std::string last = "J71-PART-LAST-";
+    last.resize(71, 'X');
+    names.push_back(last + ".INI");
+    return names;
+}
+
+// A model name of `length` characters, as make-corpus.py writes it.
+std::string ModelName(size_t length) {
+    std::string name = "Zelmox J71 Laser " + std::to_string(length) + " ";
+    name.resize(length, 'L');
+    return name;
+}
+
+std::vector<std::string> NumberedModels(int count) {
+    std::vector<std::string> names;
+    char name[64];
+    for (int i = 1; i <= count; i++) {
+        snprintf(name, sizeof name, "Zelmox J71 Model %04d", i);
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<Case> Cases() {
+    const std::vector<std::string> both = {kLaser, kColor};
+    std::vector<std::string> firstTwelve = PartNames();
+    firstTwelve.pop_back();
+    return {
+        {"empty.inf", {}, -1, Outcome::kNoModels, {}},
+        {"no-vendor-section.inf", {}, -1, Outcome::kNoModels, {}},
+        {"empty-vendor-section.inf", {}, -1, Outcome::kNoModels, {}},
+        {"binary-garbage.inf", {}, -1, Outcome::kNoModels, {}},
+        {"utf8-bom.inf", both, 0, Outcome::kInstalled, kLaserFiles},
+        {"utf16le-bom.inf", both, 0, Outcome::kInstalled, kLaserFiles},
+        {"line-ends-lf.inf", both, 0, Outcome::kInstalled, kLaserFiles},
+        {"line-ends-crlf.inf", both, 0, Outcome::kInstalled, kLaserFiles},
+        {"line-ends-cr.inf", both, 1, Outcome::kInstalled, kColorFiles, "NT EMF 1.008"},
+        {"comments.inf", both, 1, Outcome::kInstalled, kColorFiles, "NT EMF 1.008"},
+        {"duplicate-key-same-case.inf", {kLaser}, 0, Outcome::kInstalled, kLaserFiles},
+        {"duplicate-key-other-case.inf", {kLaser}, 0, Outcome::kInstalled, kLaserFiles},
+        {"duplicate-vendor-section.inf", {kLaser}, 0, Outcome::kInstalled, kLaserFiles},
+        {"key-blanks.inf", {"  Zelmox J71   Laser  "}, 0, Outcome::kInstalled, kLaserFiles},
+        {"key-comma.inf", {"Zelmox J71, Laser"}, 0, Outcome::kInstalled, kLaserFiles},
+        {"key-equals.inf", {"Zelmox J7"}, 0, Outcome::kInstalled, {}},
+        {"key-token.inf", {"ModelLaser", "ModelColor"}, 0, Outcome::kInstalled, {}},
+        {"key-empty-quotes.inf", {""}, 0, Outcome::kNoPrinter, kLaserFiles},
+        {"section-case.inf", {kLaser}, 0, Outcome::kInstalled, kLaserFiles, "NT EMF 1.008"},
+        {"entry-only-commas.inf", {kLaser}, 0, Outcome::kInstalled, {}},
+        {"entry-leading-commas.inf", {kLaser}, 0, Outcome::kInstalled, kLaserFiles},
+        {"entry-missing-section.inf", {kLaser}, 0, Outcome::kInstalled, {}},
+        {"models-5000.inf", NumberedModels(43), 42, Outcome::kInstalled, kLaserFiles},
+        {"model-name-1021.inf",
+         {ModelName(1021)},
+         0,
+         Outcome::kRefusedByTheSpooler,
+         kLaserFiles,
+         "RAW",
+         ERROR_INVALID_PARAMETER},
+        {"model-name-1022.inf", {ModelName(1022)}, 0, Outcome::kModelRefused, {}},
+        {"model-name-3000.inf", {ModelName(3000).substr(0, 1023)}, 0, Outcome::kModelRefused, {}},
+        {"copyfiles-twice.inf", both, 0, Outcome::kInstalled, kLaserFiles},
+        {"copyfiles-1023.inf", both, 0, Outcome::kInstalled, PartNames()},
+        {"copyfiles-1024.inf", both, 0, Outcome::kOpenError, firstTwelve},
+        {"copyfiles-past-1023-at-comma.inf", both, 0, Outcome::kInstalled, PartNames()},
+        {"copyfiles-3000.inf", both, 0, Outcome::kOpenError, kLaserFiles},
+        {"copyfiles-long-name.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+        {"copyfiles-blank-after-comma.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+        {"copyfiles-quoted.inf", both, 0, Outcome::kInstalled, kLaserFiles, "NT EMF 1.008"},
+        {"copyfiles-missing-file.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+        {"copyfiles-at-sign-alone.inf",
+         both,
+         0,
+         Outcome::kInstalled,
+         {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "J71.GPD"}},
+        {"copyfiles-double-at.inf", both, 0, Outcome::kInstalled, {"UNIDRV.DLL", "@J71.GPD"}},
+        {"copyfiles-empty-data-type.inf", both, 0, Outcome::kInstalled, kLaserFiles, ""},
+        {"name-parent.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+        {"name-slash.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+        {"name-backslash.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+        {"name-drive.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+        {"name-root.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+        {"name-dotdot.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
+    };
+}
+
+std::string BaseName(const std::string &path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+std::set<std::string> SetOf(const std::vector<std::string> &names) {
+    return std::set<std::string>(names.begin(), names.end());
+}
+
+// What a directory holds, each entry with its size and last-write time, to tell whether
+// anything was written into it.
+std::map<std::string, std::string> Snapshot(const std::string &directory) {
+    std::map<std::string, std::string> entries;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        entries[name] = folder ? "dir"
+                               : std::to_string(found.nFileSizeLow) + "@" +
+                                     std::to_string(found.ftLastWriteTime.dwLowDateTime);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return entries;
+}
+
+// The parts of the spooler a case may change, so that it can be put back as it was.
+struct SpoolerState {
+    std::set<std::string> printers, drivers, files, versionFiles;
+};
+
+SpoolerState ReadSpooler(const std::string &driverDirectory) {
+    return {SetOf(Printers()), SetOf(DriverNames(kEnvironment)), SetOf(FilesIn(driverDirectory)),
+            SetOf(FilesIn(driverDirectory + "\\3"))};
+}
+
+// Removes every printer, driver and driver file that was not there in `before`.
+void RestoreSpooler(const SpoolerState &before, const std::string &driverDirectory) {
+    for (const std::string &name : Printers()) {
+        if (before.printers.count(name))
+            continue;
+        HANDLE printer = nullptr;
+        PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        if (OpenPrinterA((LPSTR)name.c_str(), &printer, &defaults)) {
+            DeletePrinter(printer);
+            ClosePrinter(printer);
+        }
+    }
+    for (const std::string &name : DriverNames(kEnvironment))
+        if (!before.drivers.count(name))
+            DeletePrinterDriverA(nullptr, (LPSTR)kEnvironment, (LPSTR)name.c_str());
+    for (const std::string &name : FilesIn(driverDirectory))
+        if (!before.files.count(name))
+            DeleteFileA((driverDirectory + "\\" + name).c_str());
+    for (const std::string &name : FilesIn(driverDirectory + "\\3"))
+        if (!before.versionFiles.count(name))
+            DeleteFileA((driverDirectory + "\\3\\" + name).c_str());
+}
+
+// What the wizard shows next, among those asked for.
+enum class Shown { kNothing, kMessage, kSystemBox, kPortPage, kFinish };
+
+struct Sight {
+    Shown what = Shown::kNothing;
+    HWND window = nullptr;
+    std::string caption, text;
+};
+
+Sight WaitForOneOf(const Wizard &wizard, const std::vector<Shown> &wanted, DWORD timeoutMs) {
+    auto wants = [&](Shown what) {
+        return std::find(wanted.begin(), wanted.end(), what) != wanted.end();
+    };
+    ULONGLONG end = Now() + timeoutMs;
+    for (;;) {
+        Sight sight;
+        HWND window;
+        MessageBoxInfo box;
+        if (wants(Shown::kMessage) && (window = FindWindowOf(wizard, "", kMessageText))) {
+            sight = {Shown::kMessage, window, TextOf(window), ControlText(window, kMessageText)};
+            return sight;
+        }
+        if (wants(Shown::kSystemBox) && FindSystemMessageBox(wizard, &box)) {
+            sight = {Shown::kSystemBox, box.window, box.caption, box.text};
+            return sight;
+        }
+        if (wants(Shown::kPortPage) && (window = FindWindowOf(wizard, "", kPortList)))
+            return {Shown::kPortPage, window, TextOf(window), ""};
+        if (wants(Shown::kFinish) && (window = FindWindowOf(wizard, "", kFinishText)))
+            return {Shown::kFinish, window, TextOf(window), ControlText(window, kFinishText)};
+        if (Now() >= end || !IsRunning(wizard))
+            return sight;
+        Pump(10);
+    }
+}
+
+std::string Describe(const Sight &sight) {
+    switch (sight.what) {
+    case Shown::kNothing:
+        return "nothing";
+    case Shown::kMessage:
+        return "message \"" + sight.caption + "\": \"" + sight.text + "\"";
+    case Shown::kSystemBox:
+        return "system message box \"" + sight.caption + "\": \"" + sight.text + "\"";
+    case Shown::kPortPage:
+        return "the port page";
+    case Shown::kFinish:
+        return "finish page: \"" + sight.text + "\"";
+    }
+    return "?";
+}
+
+class Corpus : public ::testing::TestWithParam<Case> {
+  protected:
+    Wizard wizard;
+    std::string folder, parent = "C:\\corpus", driverDirectory;
+    SpoolerState spoolerBefore;
+    std::map<std::string, std::map<std::string, std::string>> outsideBefore;
+
+    // Every place a name that escapes the driver directory could reach.
+    std::vector<std::string> Outside() const {
+        std::string spool = driverDirectory.substr(0, driverDirectory.find_last_of('\\'));
+        return {"C:",
+                parent,
+                folder,
+                folder + "\\SUB",
+                spool,
+                spool.substr(0, spool.find_last_of('\\')),
+                "C:\\windows\\system32"};
+    }
+
+    void SetUp() override {
+        ASSERT_FALSE(SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
+        ASSERT_FALSE(BinPath().empty()) << "DRVSETUP_BIN is not set";
+        std::string file = GetParam().file;
+        folder = parent + "\\" + file.substr(0, file.size() - 4);
+        driverDirectory = DriverDirectory(kEnvironment);
+        ASSERT_FALSE(driverDirectory.empty());
+
+        ASSERT_TRUE(
+            MakeSetupFolder(folder, SourcePath("tests\\e2e\\corpus\\files"), BinPath(kProgram)));
+        ASSERT_TRUE(
+            CopyOneFile(SourcePath("tests\\e2e\\corpus\\inf\\" + file), folder + "\\J71.INF"));
+        // Bait: files a name escaping the setup folder or the driver directory would read.
+        CreateDirectoryA((folder + "\\SUB").c_str(), nullptr);
+        for (const std::string &where : {std::string("C:"), parent, folder, folder + "\\SUB"})
+            ASSERT_TRUE(WriteTextFile(where + "\\EVIL.DLL", "must stay where it is"));
+
+        spoolerBefore = ReadSpooler(driverDirectory);
+        for (const std::string &directory : Outside())
+            outsideBefore[directory] = Snapshot(directory);
+        ASSERT_TRUE(StartWizard(&wizard, folder, kProgram));
+    }
+
+    void TearDown() override {
+        EXPECT_FALSE(IsRunning(wizard)) << "the wizard was still running";
+        StopWizard(&wizard);
+        for (const std::string &directory : Outside())
+            EXPECT_EQ(Snapshot(directory), outsideBefore[directory])
+                << "something was written into " << directory;
+        RestoreSpooler(spoolerBefore, driverDirectory);
+    }
+
+    // The files the case left in the driver directory and in its "3".
+    void ExpectDriverFiles(const std::vector<std::string> &names) {
+        std::set<std::string> expected = spoolerBefore.files;
+        expected.insert(names.begin(), names.end());
+        EXPECT_EQ(SetOf(FilesIn(driverDirectory)), expected) << "in " << driverDirectory;
+        expected = spoolerBefore.versionFiles;
+        expected.insert(names.begin(), names.end());
+        EXPECT_EQ(SetOf(FilesIn(driverDirectory + "\\3")), expected) << "in its \"3\"";
+        for (const std::string &name : names) {
+            std::string copy, source;
+            EXPECT_TRUE(ReadWholeFile(folder + "\\" + name, &source));
+            EXPECT_TRUE(ReadWholeFile(driverDirectory + "\\3\\" + name, &copy));
+            EXPECT_EQ(copy, source) << name;
+        }
+    }
+
+    void ExpectNoNewPrinter() {
+        EXPECT_EQ(SetOf(Printers()), spoolerBefore.printers) << "a printer was left behind";
+    }
+
+    // Answers the wizard's own message with OK.
+    void Acknowledge(const Sight &sight, const std::string &caption, const std::string &text) {
+        ASSERT_EQ(sight.what, Shown::kMessage) << "saw " << Describe(sight);
+        EXPECT_EQ(sight.caption, caption);
+        EXPECT_EQ(sight.text, text);
+        ASSERT_TRUE(Press(sight.window, kOk));
+        ASSERT_TRUE(WaitGone(sight.window));
+    }
+
+    // Ends the finish page that `sight` shows, which must give `text`, and the wizard.
+    void Finish(const Sight &sight, const char *text) {
+        ASSERT_EQ(sight.what, Shown::kFinish) << "saw " << Describe(sight);
+        EXPECT_EQ(sight.text, text);
+        if (IsControlVisible(sight.window, kFinishCheck))
+            SetCheck(sight.window, kFinishCheck, false); // the default printer stays
+        ASSERT_TRUE(Press(sight.window, kOk));
+        EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+    }
+
+    // Cancel on a page, Yes to the question, and the failure finish page.
+    void CancelToFailure(HWND page) {
+        ASSERT_TRUE(Press(page, kCancel));
+        HWND question = WaitForMessageDialog(wizard);
+        ASSERT_TRUE(question) << "no cancel question";
+        ASSERT_TRUE(Press(question, kYes));
+        Finish(WaitForOneOf(wizard, {Shown::kFinish}, 15000), kFailed);
+    }
+
+    void ExpectRefusedOnNext(HWND model) {
+        Press(model, kNext);
+        Sight sight = WaitForOneOf(wizard, {Shown::kMessage, Shown::kPortPage}, 15000);
+        ASSERT_NO_FATAL_FAILURE(Acknowledge(sight, "Warinig", kSelectModel));
+        EXPECT_TRUE(IsWindowVisible(model)) << "the model page must stay open";
+        ASSERT_NO_FATAL_FAILURE(CancelToFailure(model));
+        ExpectNoNewPrinter();
+        ExpectDriverFiles({});
+    }
+
+    void ExpectInstalled(HWND port, const Case &c) {
+        const std::string name = c.models[c.choose];
+        Press(port, kNext);
+        Sight sight =
+            WaitForOneOf(wizard, {Shown::kMessage, Shown::kSystemBox, Shown::kFinish}, 60000);
+        ASSERT_NO_FATAL_FAILURE(Finish(sight, kSucceeded));
+        PrinterState printer = GetPrinterState(name);
+        ASSERT_TRUE(printer.exists) << "no printer \"" << name << "\"";
+        EXPECT_EQ(printer.driver, name);
+        EXPECT_EQ(printer.port, "COM1:");
+        EXPECT_EQ(printer.datatype, c.dataType);
+        DriverState driver = GetDriverState(name, kEnvironment);
+        ASSERT_TRUE(driver.exists) << "no driver \"" << name << "\"";
+        std::vector<std::string> dependents;
+        for (const std::string &file : driver.dependentFiles)
+            dependents.push_back(BaseName(file));
+        EXPECT_EQ(dependents, c.files);
+        ExpectDriverFiles(c.files);
+    }
+
+    // The files are copied, and the writing step ends on the failure page: no printer.
+    void ExpectNotInstalled(HWND port, const Case &c) {
+        const std::string name = c.models[c.choose];
+        Press(port, kNext);
+        if (c.outcome == Outcome::kRefusedByTheSpooler) {
+            // Once for each of the two registrations.
+            for (int round = 0; round < 2; round++) {
+                Sight box = WaitForOneOf(
+                    wizard, {Shown::kMessage, Shown::kSystemBox, Shown::kFinish}, 60000);
+                ASSERT_EQ(box.what, Shown::kSystemBox) << "saw " << Describe(box);
+                EXPECT_EQ(box.caption, "Add a printer error ");
+                EXPECT_EQ(box.text, "Cannot add a printer driver!\r\n(System Error Code : " +
+                                        std::to_string(c.error) + ")");
+                ASSERT_TRUE(Press(box.window, IDOK));
+                ASSERT_TRUE(WaitGone(box.window));
+            }
+        }
+        Sight sight =
+            WaitForOneOf(wizard, {Shown::kMessage, Shown::kSystemBox, Shown::kFinish}, 60000);
+        ASSERT_NO_FATAL_FAILURE(Finish(sight, kFailed));
+        ExpectNoNewPrinter();
+        EXPECT_FALSE(GetPrinterState(name).exists);
+        EXPECT_EQ(SetOf(DriverNames(kEnvironment)), spoolerBefore.drivers);
+        ExpectDriverFiles(c.files);
+    }
+
+    void ExpectOpenError(HWND port, const Case &c) {
+        Press(port, kNext);
+        Sight sight =
+            WaitForOneOf(wizard, {Shown::kMessage, Shown::kSystemBox, Shown::kFinish}, 60000);
+        ASSERT_NO_FATAL_FAILURE(Acknowledge(sight, "Error", kFileOpenError));
+        ASSERT_NO_FATAL_FAILURE(Finish(WaitForOneOf(wizard, {Shown::kFinish}, 15000), kFailed));
+        ExpectNoNewPrinter();
+        EXPECT_EQ(SetOf(DriverNames(kEnvironment)), spoolerBefore.drivers);
+        ExpectDriverFiles(c.files);
+    }
+};
+
+TEST_P(Corpus, EndsOnAPageAUserUnderstands) {
+    const Case &c = GetParam();
+    HWND welcome = WaitForPage(wizard, kWelcomeText);
+    ASSERT_TRUE(welcome) << "no welcome page";
+    Press(welcome, kNext);
+    HWND model = WaitForPage(wizard, kModelList);
+    ASSERT_TRUE(model) << "no model page";
+    EXPECT_EQ(ListItems(model, kModelList), c.models);
+
+    if (c.outcome == Outcome::kNoModels) {
+        EXPECT_EQ(ListSelection(model, kModelList), LB_ERR);
+        ASSERT_NO_FATAL_FAILURE(ExpectRefusedOnNext(model));
+        return;
+    }
+    ASSERT_TRUE(ListSelect(model, kModelList, c.choose));
+    if (c.outcome == Outcome::kModelRefused) {
+        ASSERT_NO_FATAL_FAILURE(ExpectRefusedOnNext(model));
+        return;
+    }
+    Press(model, kNext);
+    Sight sight = WaitForOneOf(wizard, {Shown::kMessage, Shown::kPortPage}, 15000);
+    ASSERT_EQ(sight.what, Shown::kPortPage) << "saw " << Describe(sight);
+    std::vector<std::string> ports = Ports();
+    EXPECT_EQ(ListSelection(sight.window, kPortList),
+              (int)(std::find(ports.begin(), ports.end(), "COM1:") - ports.begin()));
+    if (c.outcome == Outcome::kInstalled)
+        ExpectInstalled(sight.window, c);
+    else if (c.outcome == Outcome::kOpenError)
+        ExpectOpenError(sight.window, c);
+    else
+        ExpectNotInstalled(sight.window, c);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Corpus, ::testing::ValuesIn(Cases()),
+                         [](const ::testing::TestParamInfo<Case> &info) {
+                             std::string name =
+                                 info.param.file.substr(0, info.param.file.size() - 4);
+                             for (char &c : name)
+                                 if (!isalnum((unsigned char)c))
+                                     c = '_';
+                             return name;
+                         });
+
+// Every file of the corpus has its case here and its row in CASES.md, and no row or case
+// names a file that is not there.
+TEST(CorpusTable, EveryFileHasItsCaseAndItsRow) {
+    std::set<std::string> files = SetOf(FilesIn(SourcePath("tests\\e2e\\corpus\\inf")));
+    ASSERT_GE(files.size(), 30u);
+    std::set<std::string> cases;
+    for (const Case &c : Cases())
+        cases.insert(c.file);
+    EXPECT_EQ(cases, files);
+
+    std::string table;
+    ASSERT_TRUE(ReadWholeFile(SourcePath("tests\\e2e\\corpus\\CASES.md"), &table));
+    std::set<std::string> rows;
+    for (size_t at = table.find("\n| `"); at != std::string::npos;
+         at = table.find("\n| `", at + 1)) {
+        size_t start = at + 4;
+        rows.insert(table.substr(start, table.find('`', start) - start));
+    }
+    EXPECT_EQ(rows, files);
+}
+
+} // namespace
