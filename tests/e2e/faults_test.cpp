@@ -1,0 +1,420 @@
+// Faults of a real machine met by whole installations, driven from outside by the robot:
+// a driver file missing from the setup folder or damaged there, a destination held open
+// by another program, a full disk, a spooler that refuses the driver or will not delete
+// an earlier printer or driver. Each case checks the message the user sees, the finish
+// page the wizard ends on and what is left behind: no partial file in the driver
+// directory or its "3", no printer announced that does not exist.
+#include "robot/robot.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+using namespace robot;
+
+namespace {
+
+const char kEnvironment[] = "Windows x64";
+const char kLaser[] = "Zelmox J71 Laser";
+const char kSucceeded[] = "The Installation has done successfully.";
+const char kFailed[] = "The Installation has failed.";
+const char kRemovalFailed[] = "Previous verion driver is currently used by an application.\n"
+                              "Terminate all applications. And then delete previous version "
+                              "driver from printer folderand retry.";
+// The demo's list for the laser model, in order, without its at signs.
+const std::vector<std::string> kLaserFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
+                                              "J71.GPD",    "J71.DLL",      "J71LASER.INI"};
+
+std::set<std::string> SetOf(const std::vector<std::string> &names) {
+    return std::set<std::string>(names.begin(), names.end());
+}
+
+std::vector<std::string> Before(const std::string &name) {
+    auto at = std::find(kLaserFiles.begin(), kLaserFiles.end(), name);
+    return std::vector<std::string>(kLaserFiles.begin(), at);
+}
+
+// Registers a driver of `name` for the build's environment, as an earlier installation
+// left it.
+bool AddDriver(const std::string &name) {
+    DRIVER_INFO_3A driver = {};
+    driver.cVersion = 3;
+    driver.pName = (LPSTR)name.c_str();
+    driver.pEnvironment = (LPSTR)kEnvironment;
+    driver.pDriverPath = (LPSTR) "UNIDRV.DLL";
+    driver.pDataFile = (LPSTR) "J71.GPD";
+    driver.pConfigFile = (LPSTR) "UNIDRVUI.DLL";
+    return AddPrinterDriverA(nullptr, 3, (LPBYTE)&driver) != 0;
+}
+
+bool AddPrinterOf(const std::string &name, const std::string &driver, const std::string &port) {
+    PRINTER_INFO_2A printer = {};
+    printer.pPrinterName = (LPSTR)name.c_str();
+    printer.pPortName = (LPSTR)port.c_str();
+    printer.pDriverName = (LPSTR)driver.c_str();
+    printer.pPrintProcessor = (LPSTR) "WinPrint";
+    printer.pDatatype = (LPSTR) "RAW";
+    HANDLE handle = AddPrinterA(nullptr, 2, (LPBYTE)&printer);
+    if (!handle)
+        return false;
+    ClosePrinter(handle);
+    return true;
+}
+
+// What the wizard shows while a case runs.
+struct Sight {
+    enum Kind { kNothing, kMessage, kSystemBox, kFinish } kind = kNothing;
+    HWND window = nullptr;
+    std::string caption, text;
+};
+
+// The first message, system message box or finish page the wizard shows.
+Sight NextSight(const Wizard &wizard, DWORD timeoutMs = 60000) {
+    ULONGLONG end = Now() + timeoutMs;
+    for (;;) {
+        HWND window;
+        MessageBoxInfo box;
+        if ((window = FindWindowOf(wizard, "", kMessageText)))
+            return {Sight::kMessage, window, TextOf(window), ControlText(window, kMessageText)};
+        if (FindSystemMessageBox(wizard, &box))
+            return {Sight::kSystemBox, box.window, box.caption, box.text};
+        if ((window = FindWindowOf(wizard, "", kFinishText)))
+            return {Sight::kFinish, window, TextOf(window), ControlText(window, kFinishText)};
+        if (Now() >= end || !IsRunning(wizard))
+            return Sight();
+        Pump(10);
+    }
+}
+
+std::string Describe(const Sight &sight) {
+    const char *kinds[] = {"nothing", "message", "system message box", "finish page"};
+    return std::string(kinds[sight.kind]) + " \"" + sight.caption + "\": \"" + sight.text + "\"";
+}
+
+class Faults : public ::testing::Test {
+  protected:
+    Wizard wizard;
+    std::string folder, driverDirectory, versionDirectory;
+    std::set<std::string> printersBefore, driversBefore, filesBefore, versionFilesBefore;
+
+    void SetUp() override {
+        ASSERT_FALSE(SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
+        ASSERT_FALSE(BinPath().empty()) << "DRVSETUP_BIN is not set";
+        folder = std::string("C:\\faults\\") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        driverDirectory = DriverDirectory(kEnvironment);
+        versionDirectory = driverDirectory + "\\3";
+        ASSERT_FALSE(driverDirectory.empty());
+        printersBefore = SetOf(Printers());
+        driversBefore = SetOf(DriverNames(kEnvironment));
+        filesBefore = SetOf(FilesIn(driverDirectory));
+        versionFilesBefore = SetOf(FilesIn(versionDirectory));
+    }
+
+    // Puts back the spooler and the driver directory as they were, for the next case.
+    void TearDown() override {
+        EXPECT_FALSE(IsRunning(wizard)) << "the wizard was still running";
+        StopWizard(&wizard);
+        for (const std::string &name : Printers()) {
+            if (printersBefore.count(name))
+                continue;
+            HANDLE printer = nullptr;
+            PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+            if (OpenPrinterA((LPSTR)name.c_str(), &printer, &defaults)) {
+                DeletePrinter(printer);
+                ClosePrinter(printer);
+            }
+        }
+        for (const std::string &name : DriverNames(kEnvironment))
+            if (!driversBefore.count(name))
+                DeletePrinterDriverA(nullptr, (LPSTR)kEnvironment, (LPSTR)name.c_str());
+        for (const std::string &name : FilesIn(driverDirectory))
+            if (!filesBefore.count(name))
+                DeleteFileA((driverDirectory + "\\" + name).c_str());
+        for (const std::string &name : FilesIn(versionDirectory))
+            if (!versionFilesBefore.count(name))
+                DeleteFileA((versionDirectory + "\\" + name).c_str());
+    }
+
+    void MakeFolder(const char *program = "drvsetup_x64.exe") {
+        ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(program)));
+    }
+
+    void Start(const char *program = "drvsetup_x64.exe",
+               const std::vector<std::string> &environment = {}) {
+        ASSERT_TRUE(StartWizard(&wizard, folder, program, environment));
+    }
+
+    // Welcome page, the laser model, the port page with COM1:, Next.
+    void WalkToCopy() {
+        HWND welcome = WaitForPage(wizard, kWelcomeText);
+        ASSERT_TRUE(welcome) << "no welcome page";
+        Press(welcome, kNext);
+        HWND model = WaitForPage(wizard, kModelList);
+        ASSERT_TRUE(model) << "no model page";
+        ASSERT_TRUE(ListSelect(model, kModelList, 0));
+        Press(model, kNext);
+        ASSERT_TRUE(WaitGone(model)) << "the model page stayed open";
+        HWND port = WaitForPage(wizard, kPortList);
+        ASSERT_TRUE(port) << "no port page";
+        Press(port, kNext);
+    }
+
+    // The wizard's own message, answered with OK.
+    void ExpectMessage(const Sight &sight, const std::string &caption, const std::string &text) {
+        ASSERT_EQ(sight.kind, Sight::kMessage) << "saw " << Describe(sight);
+        EXPECT_EQ(sight.caption, caption);
+        EXPECT_EQ(sight.text, text);
+        ASSERT_TRUE(Press(sight.window, kOk));
+        ASSERT_TRUE(WaitGone(sight.window));
+    }
+
+    // The system message box, answered with OK.
+    void ExpectBox(const Sight &sight, const std::string &caption, const std::string &text) {
+        ASSERT_EQ(sight.kind, Sight::kSystemBox) << "saw " << Describe(sight);
+        EXPECT_EQ(sight.caption, caption);
+        EXPECT_EQ(sight.text, text);
+        ASSERT_TRUE(Press(sight.window, IDOK));
+        ASSERT_TRUE(WaitGone(sight.window));
+    }
+
+    // The finish page with `text`, closed, and the wizard gone.
+    void ExpectFinish(const Sight &sight, const char *text) {
+        ASSERT_EQ(sight.kind, Sight::kFinish) << "saw " << Describe(sight);
+        EXPECT_EQ(sight.text, text);
+        EXPECT_EQ(IsControlVisible(sight.window, kFinishCheck), std::string(text) == kSucceeded)
+            << "the default printer is offered only after a success";
+        ASSERT_TRUE(Press(sight.window, kOk));
+        EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+    }
+
+    // The driver files now in the driver directory and in its "3", beyond those that
+    // were there before the case.
+    void ExpectDriverFiles(const std::vector<std::string> &names) {
+        std::set<std::string> expected = filesBefore;
+        expected.insert(names.begin(), names.end());
+        EXPECT_EQ(SetOf(FilesIn(driverDirectory)), expected) << "in the driver directory";
+        expected = versionFilesBefore;
+        expected.insert(names.begin(), names.end());
+        EXPECT_EQ(SetOf(FilesIn(versionDirectory)), expected) << "in its \"3\"";
+    }
+
+    void ExpectNoPrinterOrDriverOfTheModel() {
+        EXPECT_FALSE(GetPrinterState(kLaser).exists) << "a printer was announced";
+        EXPECT_EQ(SetOf(Printers()), printersBefore);
+        EXPECT_EQ(SetOf(DriverNames(kEnvironment)), driversBefore);
+    }
+};
+
+TEST_F(Faults, DriverFileMissingFromTheSetupFolderIsAnOpenError) {
+    ASSERT_NO_FATAL_FAILURE(MakeFolder());
+    ASSERT_TRUE(DeleteFileA((folder + "\\J71LASER.INI").c_str()));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(NextSight(wizard), "Error", "File open error."));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));
+    ExpectNoPrinterOrDriverOfTheModel();
+    // The files before it are whole copies; nothing is undone.
+    ExpectDriverFiles(Before("J71LASER.INI"));
+}
+
+TEST_F(Faults, TruncatedCompressedFileIsDamagedAndLeavesNoPartialCopy) {
+    ASSERT_NO_FATAL_FAILURE(MakeFolder());
+    std::string packed;
+    ASSERT_TRUE(ReadWholeFile(folder + "\\J71.GPD", &packed));
+    ASSERT_EQ(packed.compare(0, 4, "SZDD"), 0) << "the demo ships J71.GPD compressed";
+    ASSERT_TRUE(WriteTextFile(folder + "\\J71.GPD", packed.substr(0, packed.size() / 2)));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(NextSight(wizard), "Error", "File has damaged."));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));
+    ExpectNoPrinterOrDriverOfTheModel();
+    ExpectDriverFiles(Before("J71.GPD"));
+}
+
+// The compressed data of a file replaced by other bytes of the same length: it expands
+// to a size other than its header announces.
+TEST_F(Faults, GarbledCompressedFileIsDamagedAndLeavesNoPartialCopy) {
+    ASSERT_NO_FATAL_FAILURE(MakeFolder());
+    std::string packed;
+    ASSERT_TRUE(ReadWholeFile(folder + "\\UNIDRVUI.DLL", &packed));
+    ASSERT_EQ(packed.compare(0, 4, "SZDD"), 0) << "the demo ships UNIDRVUI.DLL compressed";
+    for (size_t at = 14; at < packed.size(); at++)
+        packed[at] = (char)(at * 7 + 0x11);
+    ASSERT_TRUE(WriteTextFile(folder + "\\UNIDRVUI.DLL", packed));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(NextSight(wizard), "Error", "File has damaged."));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));
+    ExpectNoPrinterOrDriverOfTheModel();
+    ExpectDriverFiles(Before("UNIDRVUI.DLL"));
+}
+
+// Another program (here the robot's process) has the old J71.GPD of the driver directory
+// open without sharing: it can neither be deleted nor created anew.
+TEST_F(Faults, DestinationHeldOpenByAnotherProgramIsAnOpenError) {
+    ASSERT_NO_FATAL_FAILURE(MakeFolder());
+    std::string held = driverDirectory + "\\J71.GPD";
+    ASSERT_TRUE(WriteTextFile(held, "an older J71.GPD in use"));
+    filesBefore.insert("J71.GPD");
+    HANDLE file = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage(NextSight(wizard), "Error", "File open error."));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));
+    CloseHandle(file);
+
+    std::string contents;
+    ASSERT_TRUE(ReadWholeFile(held, &contents));
+    EXPECT_EQ(contents, "an older J71.GPD in use") << "the file in use must be left alone";
+    ExpectNoPrinterOrDriverOfTheModel();
+    // Nor was the file put under the LZ library's compressed-file name.
+    ExpectDriverFiles(Before("J71.GPD"));
+    DeleteFileA(held.c_str());
+}
+
+TEST_F(Faults, DriverRefusedByTheSpoolerIsReportedTwiceAndEndsOnTheFailurePage) {
+    ASSERT_NO_FATAL_FAILURE(MakeFolder("drvsetup_x64_t.exe"));
+    ASSERT_NO_FATAL_FAILURE(Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=AddPrinterDriver=1797"}));
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    // Once for each of the two registrations.
+    for (int round = 0; round < 2; round++)
+        ASSERT_NO_FATAL_FAILURE(
+            ExpectBox(NextSight(wizard), "Add a printer error ",
+                      "Cannot add a printer driver!\r\n(System Error Code : 1797)"));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));
+    ExpectNoPrinterOrDriverOfTheModel();
+    // The copy itself was complete.
+    ExpectDriverFiles(kLaserFiles);
+}
+
+TEST_F(Faults, EarlierPrinterThatCannotBeDeletedEndsTheWizardOnThePortPage) {
+    ASSERT_TRUE(AddDriver(kLaser));
+    ASSERT_TRUE(AddPrinterOf(kLaser, kLaser, "LPT2:"));
+    ASSERT_NO_FATAL_FAILURE(MakeFolder("drvsetup_x64_t.exe"));
+    ASSERT_NO_FATAL_FAILURE(Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=DeletePrinter=5"}));
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    ASSERT_NO_FATAL_FAILURE(ExpectBox(NextSight(wizard), "Setup error", kRemovalFailed));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));
+
+    // The earlier printer stands as it was; nothing was copied.
+    PrinterState printer = GetPrinterState(kLaser);
+    EXPECT_TRUE(printer.exists);
+    EXPECT_EQ(printer.port, "LPT2:");
+    ExpectDriverFiles({});
+}
+
+// The spooler will not remove a driver that another printer uses (Windows answers
+// ERROR_PRINTER_DRIVER_IN_USE; Wine's spooler removes it, hence the injected refusal).
+// The model page has already deleted the earlier printer of the model's name, so the port
+// page finds nothing to remove, and the refusal comes only at the removal between the two
+// registrations, which does not count: the model is installed and the other printer
+// keeps its driver.
+TEST_F(Faults, DriverInUseByAnotherPrinterIsKeptAndTheModelInstalled) {
+    ASSERT_TRUE(AddDriver(kLaser));
+    ASSERT_TRUE(AddPrinterOf(kLaser, kLaser, "LPT2:"));
+    ASSERT_TRUE(AddPrinterOf("Office J71", kLaser, "LPT3:"));
+    ASSERT_NO_FATAL_FAILURE(MakeFolder("drvsetup_x64_t.exe"));
+    ASSERT_NO_FATAL_FAILURE(
+        Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=DeletePrinterDriver=3001"}));
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    Sight finish = NextSight(wizard);
+    ASSERT_EQ(finish.kind, Sight::kFinish) << "saw " << Describe(finish);
+    ASSERT_TRUE(SetCheck(finish.window, kFinishCheck, false));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(finish, kSucceeded));
+
+    PrinterState other = GetPrinterState("Office J71");
+    EXPECT_TRUE(other.exists);
+    EXPECT_EQ(other.driver, kLaser);
+    EXPECT_EQ(other.port, "LPT3:");
+    PrinterState printer = GetPrinterState(kLaser);
+    EXPECT_TRUE(printer.exists);
+    EXPECT_EQ(printer.port, "COM1:");
+    EXPECT_TRUE(GetDriverState(kLaser, kEnvironment).exists);
+    ExpectDriverFiles(kLaserFiles);
+}
+
+// The same refusal where the port page meets it: the earlier installation registered the
+// model in capitals, so the model page (which compares driver names exactly) leaves its
+// printer, and the port page's removal (the spooler's names ignore letter case) deletes
+// that printer and then cannot delete the driver the other printer uses.
+TEST_F(Faults, DriverInUseWhenThePortPageRemovesItEndsOnTheFailurePage) {
+    const std::string earlier = "ZELMOX J71 LASER";
+    ASSERT_TRUE(AddDriver(earlier));
+    ASSERT_TRUE(AddPrinterOf(earlier, earlier, "LPT2:"));
+    ASSERT_TRUE(AddPrinterOf("Office J71", earlier, "LPT3:"));
+    ASSERT_NO_FATAL_FAILURE(MakeFolder("drvsetup_x64_t.exe"));
+    ASSERT_NO_FATAL_FAILURE(
+        Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=DeletePrinterDriver=3001"}));
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    ASSERT_NO_FATAL_FAILURE(ExpectBox(NextSight(wizard), "Setup error", kRemovalFailed));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));
+
+    PrinterState other = GetPrinterState("Office J71");
+    EXPECT_TRUE(other.exists) << "the other printer must be left alone";
+    EXPECT_EQ(other.driver, earlier);
+    EXPECT_TRUE(GetDriverState(earlier, kEnvironment).exists);
+    // No printer of the model's name, old or new, is left to pass for an installation.
+    EXPECT_FALSE(GetPrinterState(kLaser).exists);
+    ExpectDriverFiles({});
+}
+
+// A full disk, from tests/e2e/faults_disk.sh: it mounts a 1 MB disk over the driver
+// directory or over its "3" in a prefix of its own, and names which in
+// FAULTS_SMALL_DISK ("x64" or "3"). Elsewhere these cases skip themselves.
+class FullDisk : public Faults {
+  protected:
+    static bool OnSmallDisk(const char *where) {
+        char value[16] = "";
+        GetEnvironmentVariableA("FAULTS_SMALL_DISK", value, sizeof value);
+        return std::string(value) == where;
+    }
+
+    // The demo's folder with a 2 MB driver file between two small ones, more than the
+    // small disk holds.
+    void MakeFolderWithABigFile() {
+        ASSERT_NO_FATAL_FAILURE(MakeFolder());
+        std::string big(2 * 1024 * 1024, '\0');
+        for (size_t at = 0; at < big.size(); at++)
+            big[at] = (char)(at * 2654435761u >> 13);
+        ASSERT_TRUE(WriteTextFile(folder + "\\J71BIG.DLL", big));
+        ASSERT_TRUE(WriteTextFile(folder + "\\J71.INF",
+                                  "[ZelmoxSystems]\r\n"
+                                  "\"Zelmox J71 Laser\"=J71_LASER\r\n"
+                                  "[J71_LASER]\r\n"
+                                  "CopyFiles=@UNIDRV.DLL,@J71BIG.DLL,@J71.GPD\r\n"));
+    }
+
+    void RunToTheFailurePage() {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+        ASSERT_NO_FATAL_FAILURE(
+            ExpectMessage(NextSight(wizard), "Error", "Insufficient disk space."));
+        ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));
+        ExpectNoPrinterOrDriverOfTheModel();
+        // The file before the big one stays; the big one is in neither directory, whole
+        // or in part, and the one after it was never tried.
+        ExpectDriverFiles({"UNIDRV.DLL"});
+    }
+};
+
+TEST_F(FullDisk, DriverDirectoryFullIsInsufficientSpaceAndLeavesNoPartialCopy) {
+    if (!OnSmallDisk("x64"))
+        GTEST_SKIP() << "needs the small disk faults_disk.sh mounts over the driver directory";
+    ASSERT_NO_FATAL_FAILURE(MakeFolderWithABigFile());
+    ASSERT_NO_FATAL_FAILURE(RunToTheFailurePage());
+}
+
+// The driver directory has room, its "3" has not: the second copy fails after the first
+// is complete, and the first goes too.
+TEST_F(FullDisk, VersionDirectoryFullIsInsufficientSpaceAndLeavesNeitherCopy) {
+    if (!OnSmallDisk("3"))
+        GTEST_SKIP() << "needs the small disk faults_disk.sh mounts over \"3\"";
+    ASSERT_NO_FATAL_FAILURE(MakeFolderWithABigFile());
+    ASSERT_NO_FATAL_FAILURE(RunToTheFailurePage());
+}
+
+} // namespace
