@@ -107,13 +107,17 @@ std::vector<Case> Cases() {
         {"duplicate-vendor-section.inf", {kLaser}, 0, Outcome::kInstalled, kLaserFiles},
         {"key-blanks.inf", {"  Zelmox J71   Laser  "}, 0, Outcome::kInstalled, kLaserFiles},
         {"key-comma.inf", {"Zelmox J71, Laser"}, 0, Outcome::kInstalled, kLaserFiles},
+        // A model without an entry of its own reads as one with nothing to copy, and is
+        // announced as installed with none of its files: these four rows hold that
+        // behaviour as it stands, which is reported as a fault to be decided.
         {"key-equals.inf", {"Zelmox J7"}, 0, Outcome::kInstalled, {}},
         {"key-token.inf", {"ModelLaser", "ModelColor"}, 0, Outcome::kInstalled, {}},
+        {"entry-only-commas.inf", {kLaser}, 0, Outcome::kInstalled, {}},
+        {"entry-missing-section.inf", {kLaser}, 0, Outcome::kInstalled, {}},
+        // The spooler makes no printer of an empty name.
         {"key-empty-quotes.inf", {""}, 0, Outcome::kNoPrinter, kLaserFiles},
         {"section-case.inf", {kLaser}, 0, Outcome::kInstalled, kLaserFiles, "NT EMF 1.008"},
-        {"entry-only-commas.inf", {kLaser}, 0, Outcome::kInstalled, {}},
         {"entry-leading-commas.inf", {kLaser}, 0, Outcome::kInstalled, kLaserFiles},
-        {"entry-missing-section.inf", {kLaser}, 0, Outcome::kInstalled, {}},
         {"models-5000.inf", NumberedModels(43), 42, Outcome::kInstalled, kLaserFiles},
         {"model-name-1021.inf",
          {ModelName(1021)},
