@@ -99,9 +99,11 @@ static void ReadDriverDirectory() {
 }
 
 // LoadModelInstallData: takes the model selected on the model page and reads its copy
-// list, driver directory and data type into the session. A model whose entry names no
-// install section reads as one with nothing to copy and the data type "RAW". A name
-// too long to be looked up (over 1021 characters) is refused like no selection.
+// list, driver directory and data type into the session. Refused like no selection, with
+// the session unchanged: a name too long to be looked up (over 1021 characters), a model
+// whose entry names no install section, or one that gives neither "CopyFiles" nor
+// "DataSection" (nothing could be installed for it), and a "CopyFiles" value longer than
+// the reader's buffer (its last names would be dropped unnoticed).
 int LoadModelInstallData(HWND page) {
     HWND list = GetDlgItem(page, IDC_MODEL_LIST);
     LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
@@ -110,27 +112,33 @@ int LoadModelInstallData(HWND page) {
     LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selected, 0);
     if (length == LB_ERR || length > MAX_MODEL_NAME)
         return 0;
-    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)g_session.modelName);
+    char name[TEXT_BUFFER_SIZE] = "";
+    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)name);
 
     char key[TEXT_BUFFER_SIZE];
     char entry[TEXT_BUFFER_SIZE];
     char section[TEXT_BUFFER_SIZE] = "";
-    char copyFiles[TEXT_BUFFER_SIZE] = "";
+    char copyFiles[2 * TEXT_BUFFER_SIZE] = "";
     char dataSection[TEXT_BUFFER_SIZE] = "";
-    MakeModelKey(g_session.modelName, key, sizeof key);
+    MakeModelKey(name, key, sizeof key);
     ReadInfValue(GetVendorSection(), key, "", entry);
 
     size_t sectionLength;
     const char *field = ModelEntryField(entry, 1, &sectionLength);
-    if (field) {
-        memcpy(section, field, sectionLength);
-        section[sectionLength] = '\0';
-        ReadInfValue(section, "CopyFiles", "", copyFiles);
-        ReadInfValue(section, "DataSection", "", dataSection);
-    }
+    if (!field)
+        return 0;
+    memcpy(section, field, sectionLength);
+    section[sectionLength] = '\0';
+    GetPrivateProfileStringA(section, "CopyFiles", "", copyFiles, sizeof copyFiles, GetInfPath());
+    if (strlen(copyFiles) >= TEXT_BUFFER_SIZE)
+        return 0;
+    ReadInfValue(section, "DataSection", "", dataSection);
+    if (!copyFiles[0] && !dataSection[0])
+        return 0;
 
+    strcpy(g_session.modelName, name);
     int count = ParseCopyFiles(copyFiles, g_session.copyList, sizeof g_session.copyList);
-    // The session's list has room for the longest value the reader returns; a refusal
+    // The session's list has room for the longest value accepted above; a refusal
     // would leave the list empty.
     g_session.fileCount = count < 0 ? 0 : count;
 

@@ -124,15 +124,15 @@ TEST_F(SetupInfo, OddKeysAndMissingFile) {
     // each end; the section name matches without regard to case.
     EXPECT_EQ(Names(), (V{"", "lai", "Q"}));
 
-    // The cut name is not found again: no install section, nothing to copy.
+    // The cut name is not found again: with no install section there is nothing to
+    // install, so the model is refused and the session keeps what it had.
     Choose("lai");
+    strcpy(g_session.modelName, "Before");
     strcpy(g_session.copyList, "STALE");
     g_session.fileCount = 7;
-    EXPECT_EQ(LoadModelInstallData(owner), 1);
-    EXPECT_STREQ(g_session.modelName, "lai");
-    EXPECT_EQ(g_session.fileCount, 0);
-    EXPECT_EQ(CopyNames(), V{});
-    EXPECT_STREQ(g_session.defaultDataType, "RAW");
+    EXPECT_EQ(LoadModelInstallData(owner), 0);
+    EXPECT_STREQ(g_session.modelName, "Before");
+    EXPECT_EQ(g_session.fileCount, 7);
 
     DeleteFileA(g_session.infPath);
     EXPECT_EQ(CountModels(), 0);
@@ -180,6 +180,7 @@ TEST_F(SetupInfo, EntryStartingWithACommaAndHardwareIds) {
              "\"Lead\"=,,SECTION,,HW\\ID,more\r\n"
              "\"Single\"=SECTION\r\n"
              "\"Commas\"=,,,\r\n"
+             "\"Missing\"=NOSUCHSECTION,HW\r\n"
              "[SECTION]\r\n"
              "CopyFiles=ONE.DLL\r\n"
              "DataSection=DATA\r\n"
@@ -197,11 +198,14 @@ TEST_F(SetupInfo, EntryStartingWithACommaAndHardwareIds) {
     EXPECT_EQ(GetHardwareId("Commas"), nullptr);
     EXPECT_EQ(GetHardwareId("Absent"), nullptr);
 
-    // An entry of nothing but commas names no install section.
+    // An entry of nothing but commas, or one naming a section the file lacks, names no
+    // install section: refused.
     Choose("Commas");
-    EXPECT_EQ(LoadModelInstallData(owner), 1);
-    EXPECT_EQ(g_session.fileCount, 0);
-    EXPECT_STREQ(g_session.defaultDataType, "RAW");
+    EXPECT_EQ(LoadModelInstallData(owner), 0);
+    Choose("Missing");
+    EXPECT_EQ(LoadModelInstallData(owner), 0);
+    Choose("Absent");
+    EXPECT_EQ(LoadModelInstallData(owner), 0);
 }
 
 TEST_F(SetupInfo, NoSelectionChangesNothing) {
@@ -221,6 +225,8 @@ TEST_F(SetupInfo, LongKeysAndValuesStayInTheirBuffers) {
     std::string value;
     for (int i = 0; i < 200; i++)
         value += "@FILE" + std::to_string(i) + ".DLL,";
+    // The most the reader's buffer holds: 1023 characters, the last name cut short.
+    std::string fits = value.substr(0, 1023);
     WriteInf("[ZelmoxSystems]\r\n"
              "\"A\"=BIG\r\n"
              "\"" +
@@ -228,10 +234,14 @@ TEST_F(SetupInfo, LongKeysAndValuesStayInTheirBuffers) {
              "\"=BIG\r\n"
              "\"" +
              longest +
-             "\"=BIG\r\n"
+             "\"=FITS\r\n"
              "[BIG]\r\n"
              "CopyFiles=" +
-             value + "\r\n");
+             value +
+             "\r\n"
+             "[FITS]\r\n"
+             "CopyFiles=" +
+             fits + "\r\n");
     // The first listing cuts the second key short but counts it, and has no room for the
     // third; the name comes whole from the larger listing, cut to the 1023 characters of
     // the list's buffer.
@@ -241,8 +251,8 @@ TEST_F(SetupInfo, LongKeysAndValuesStayInTheirBuffers) {
     GetModelName(1, name);
     EXPECT_EQ(strnlen(name, sizeof name), 1023u);
 
-    // The longest name that fits its lookup key is found; its CopyFiles value comes cut
-    // by the reader at 1023 characters, the last name possibly cut short too.
+    // The longest name that fits its lookup key is found; a CopyFiles value of 1023
+    // characters fills the list, which still ends with its empty name.
     Choose(longest.c_str());
     ASSERT_EQ(LoadModelInstallData(owner), 1);
     std::vector<std::string> names = CopyNames();
@@ -253,8 +263,11 @@ TEST_F(SetupInfo, LongKeysAndValuesStayInTheirBuffers) {
     std::string last = "FILE" + std::to_string(g_session.fileCount - 1) + ".DLL";
     EXPECT_EQ(last.compare(0, names.back().size(), names.back()), 0) << names.back();
 
-    // A longer name cannot be looked up: it is refused and nothing changes.
+    // A longer name cannot be looked up, and a CopyFiles value longer than the reader's
+    // buffer would lose its last names: both are refused and nothing changes.
     Choose(name);
+    EXPECT_EQ(LoadModelInstallData(owner), 0);
+    Choose("A");
     EXPECT_EQ(LoadModelInstallData(owner), 0);
     EXPECT_EQ(std::string(g_session.modelName), longest);
     EXPECT_EQ(GetHardwareId(tooLong.c_str()), nullptr);
