@@ -7,6 +7,7 @@
 #include "shell/session.h"
 #include "ui/pages.h"
 #include "win/dialog_driver.h"
+#include "win/spooler_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -134,37 +135,6 @@ bool LocalPortCommand(const wchar_t *command, const wchar_t *port) {
                          &needed, &status);
     ClosePrinter(monitor);
     return done && status == ERROR_SUCCESS;
-}
-
-bool AddTestDriverAndPrinter(const char *name) {
-    DRIVER_INFO_6A driver = {};
-    driver.cVersion = 3;
-    driver.pName = (LPSTR)name;
-    driver.pEnvironment = (LPSTR) "Windows x64";
-    driver.pDriverPath = (LPSTR) "UNIDRV.DLL";
-    driver.pDataFile = (LPSTR) "J71.GPD";
-    driver.pConfigFile = (LPSTR) "UNIDRVUI.DLL";
-    if (!AddPrinterDriverA(NULL, 6, (LPBYTE)&driver))
-        return false;
-    PRINTER_INFO_2A printer = {};
-    printer.pPrinterName = (LPSTR)name;
-    printer.pPortName = (LPSTR) "LPT1:";
-    printer.pDriverName = (LPSTR)name;
-    printer.pPrintProcessor = (LPSTR) "WinPrint";
-    printer.pDatatype = (LPSTR) "RAW";
-    HANDLE handle = AddPrinterA(NULL, 2, (LPBYTE)&printer);
-    if (!handle)
-        return false;
-    ClosePrinter(handle);
-    return true;
-}
-
-bool PrinterExists(const char *name) {
-    HANDLE handle;
-    if (!OpenPrinterA((LPSTR)name, &handle, NULL))
-        return false;
-    ClosePrinter(handle);
-    return true;
 }
 
 std::vector<std::string> SpoolerPorts() {
@@ -346,9 +316,11 @@ TEST_F(Pages, ModelPageWithoutSetupInformation) {
 
 TEST_F(Pages, ModelPageNextDeletesThePrinterOfAnInstalledDriver) {
     WriteInf(kInf);
-    ASSERT_TRUE(AddTestDriverAndPrinter("J71 Laser"));
+    ASSERT_TRUE(spool::AddTestDriver("J71 Laser"));
+    ASSERT_TRUE(spool::AddPrinterOn("J71 Laser", "J71 Laser", "LPT1:"));
     // A printer of the second model's name on a driver of another name stays.
-    ASSERT_TRUE(AddTestDriverAndPrinter("J71 Other"));
+    ASSERT_TRUE(spool::AddTestDriver("J71 Other"));
+    ASSERT_TRUE(spool::AddPrinterOn("J71 Other", "J71 Other", "LPT1:"));
     PRINTER_INFO_2A printer = {};
     printer.pPrinterName = (LPSTR) "J71 Color";
     printer.pPortName = (LPSTR) "LPT1:";
@@ -360,7 +332,7 @@ TEST_F(Pages, ModelPageNextDeletesThePrinterOfAnInstalledDriver) {
     ClosePrinter(handle);
 
     EXPECT_EQ(ModelPage([](DWORD, HWND page) { drive::Press(page, IDC_NEXT); }), IDC_NEXT);
-    EXPECT_FALSE(PrinterExists("J71 Laser"));
+    EXPECT_FALSE(spool::PrinterExists("J71 Laser"));
 
     EXPECT_EQ(ModelPage([](DWORD, HWND page) {
                   SendDlgItemMessageA(page, IDC_MODEL_LIST, LB_SETCURSEL, 1, 0);
@@ -368,7 +340,7 @@ TEST_F(Pages, ModelPageNextDeletesThePrinterOfAnInstalledDriver) {
               }),
               IDC_NEXT);
     EXPECT_STREQ(g_session.modelName, "J71 Color");
-    EXPECT_TRUE(PrinterExists("J71 Color"));
+    EXPECT_TRUE(spool::PrinterExists("J71 Color"));
 }
 
 TEST_F(Pages, PortPagePrefersCom1WithoutAnInfraredPort) {
@@ -418,7 +390,8 @@ TEST_F(Pages, PortPageWarnsWithoutASelectionThenStoresThePort) {
 }
 
 TEST_F(Pages, PortPageEndsWhenTheEarlierDriverCannotGo) {
-    ASSERT_TRUE(AddTestDriverAndPrinter("J71 Laser"));
+    ASSERT_TRUE(spool::AddTestDriver("J71 Laser"));
+    ASSERT_TRUE(spool::AddPrinterOn("J71 Laser", "J71 Laser", "LPT1:"));
     strcpy(g_session.modelName, "J71 Laser");
     SetEnvironmentVariableA("DRVSETUP_FAULTS", "DeletePrinterDriver=5");
     std::string text;
@@ -438,7 +411,7 @@ TEST_F(Pages, PortPageEndsWhenTheEarlierDriverCannotGo) {
                     "folderand retry.");
     // The port was stored before the removal was tried.
     EXPECT_STREQ(g_session.portName, "COM1:");
-    EXPECT_FALSE(PrinterExists("J71 Laser"));
+    EXPECT_FALSE(spool::PrinterExists("J71 Laser"));
 }
 
 TEST_F(Pages, PortPageCancelAsksFirst) {

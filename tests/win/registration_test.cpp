@@ -5,6 +5,7 @@
 
 #include "install/install.h"
 #include "shell/session.h"
+#include "win/spooler_fixture.h"
 
 #include <fstream>
 #include <map>
@@ -62,28 +63,6 @@ ULONGLONG FileTimeValue(const std::string &text) {
     unsigned long high = 0, low = 0;
     sscanf(text.c_str(), "%lu,%lu", &high, &low);
     return (ULONGLONG)high << 32 | low;
-}
-
-bool PrinterExists(const char *name) {
-    HANDLE printer;
-    if (!OpenPrinterA((LPSTR)name, &printer, NULL))
-        return false;
-    ClosePrinter(printer);
-    return true;
-}
-
-bool DriverExists(const char *name) {
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(NULL, (LPSTR) "Windows x64", 1, NULL, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    if (!EnumPrinterDriversA(NULL, (LPSTR) "Windows x64", 1, buffer.data(), needed, &needed,
-                             &count))
-        return false;
-    const DRIVER_INFO_1A *drivers = (const DRIVER_INFO_1A *)buffer.data();
-    for (DWORD i = 0; i < count; i++)
-        if (strcmp(drivers[i].pName, name) == 0)
-            return true;
-    return false;
 }
 
 // A system message box as the watching thread saw it.
@@ -315,7 +294,7 @@ TEST_F(RegistrationTest, ModelWithoutHardwareIdIsRegisteredWithoutOne) {
     std::vector<Box> boxes;
     EXPECT_EQ(1, Register(&boxes));
     EXPECT_EQ("(none)", LastRecord()["pszHardwareID"]);
-    EXPECT_TRUE(PrinterExists(PLAIN_MODEL));
+    EXPECT_TRUE(spool::PrinterExists(PLAIN_MODEL));
 }
 
 // Without J71.DLL in the current directory the driver still gets a real date: the one
@@ -357,8 +336,8 @@ TEST_F(RegistrationTest, RefusedDriverShowsOneSystemBoxAndCreatesNoPrinter) {
     EXPECT_EQ("Cannot add a printer driver!\r\n(System Error Code : 1797)", boxes[0].text);
     EXPECT_EQ(NULL, boxes[0].owner);
     EXPECT_TRUE(boxes[0].okOnly);
-    EXPECT_FALSE(PrinterExists(MODEL));
-    EXPECT_FALSE(DriverExists(MODEL));
+    EXPECT_FALSE(spool::PrinterExists(MODEL));
+    EXPECT_FALSE(spool::DriverExists(MODEL));
 }
 
 TEST_F(RegistrationTest, RefusedPrinterIsSilentAndKeepsTheDriver) {
@@ -366,8 +345,8 @@ TEST_F(RegistrationTest, RefusedPrinterIsSilentAndKeepsTheDriver) {
     std::vector<Box> boxes;
     EXPECT_EQ(0, Register(&boxes));
     EXPECT_TRUE(boxes.empty());
-    EXPECT_FALSE(PrinterExists(MODEL));
-    EXPECT_TRUE(DriverExists(MODEL));
+    EXPECT_FALSE(spool::PrinterExists(MODEL));
+    EXPECT_TRUE(spool::DriverExists(MODEL));
 }
 
 // The sequencer registers twice with a removal in between; each call builds its records
@@ -382,7 +361,7 @@ TEST_F(RegistrationTest, SecondRegistrationAfterRemovalCreatesThePrinterAgain) {
     ASSERT_TRUE(DeletePrinterDriverA(NULL, (LPSTR) "Windows x64", (LPSTR)MODEL));
     EXPECT_EQ(1, Register(&boxes));
     EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(PrinterExists(MODEL));
+    EXPECT_TRUE(spool::PrinterExists(MODEL));
     std::vector<DriverRecord> records = ReadDriverLog(log);
     ASSERT_EQ(2u, records.size());
     EXPECT_TRUE(records[0] == records[1]);
