@@ -7,14 +7,18 @@
 #include "res/resource.h"
 #include "shell/session.h"
 #include "win/dialog_driver.h"
+#include "win/session_fixture.h"
 
-#include <fstream>
-#include <initializer_list>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+using fixture::DataPath;
+using fixture::Exists;
+using fixture::ReadBytes;
+using fixture::SetCopyList;
+using fixture::WriteBytes;
 
 // A message dialog as the answering thread saw it.
 struct Message {
@@ -23,75 +27,16 @@ struct Message {
     HWND owner;
 };
 
-// Answers every message dialog of a thread with OK while `run` goes on, and keeps what
-// each one showed.
-struct Answerer {
-    DWORD thread;
-    volatile LONG stop;
-    std::vector<Message> seen;
-};
-
-DWORD WINAPI AnswerMessages(LPVOID param) {
-    Answerer *answerer = (Answerer *)param;
-    while (!answerer->stop) {
-        HWND dialog = drive::FindDialogWithControl(answerer->thread, IDC_MSG_TEXT);
-        if (!dialog) {
-            Sleep(5);
-            continue;
-        }
-        answerer->seen.push_back({drive::WindowText(dialog),
-                                  drive::ControlText(dialog, IDC_MSG_TEXT),
-                                  GetWindow(dialog, GW_OWNER)});
-        drive::Press(dialog, IDOK);
-        while (IsWindow(dialog) && !answerer->stop)
-            Sleep(5);
-    }
-    return 0;
-}
-
-// Calls CopyOneFile on this thread while a second one answers its messages.
+// Calls CopyOneFile on this thread while a second one answers each message dialog with
+// OK and keeps what it showed.
 int CopyAnswering(HWND page, int index, std::vector<Message> *seen) {
-    Answerer answerer = {GetCurrentThreadId(), 0, {}};
-    HANDLE thread = CreateThread(NULL, 0, AnswerMessages, &answerer, 0, NULL);
-    int result = CopyOneFile(page, index);
-    InterlockedExchange(&answerer.stop, 1);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    *seen = answerer.seen;
-    return result;
-}
-
-// Where the fixtures made by tests/win/data/make-fixtures.sh lie, as a Windows path: the
-// source tree named by the test run, else the one this file was compiled from.
-std::string DataPath(const char *name) {
-    char source[1024] = "";
-    std::string root;
-    if (GetEnvironmentVariableA("DRVSETUP_SOURCE", source, sizeof source) && source[0]) {
-        root = std::string(source) + "/tests/win";
-    } else {
-        root = __FILE__;
-        root = root.substr(0, root.find_last_of("/\\"));
-    }
-    std::string path = (root[0] == '/' ? "Z:" : "") + root + "/data/" + name;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-std::string ReadBytes(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::string &path, const std::string &bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Exists(const std::string &path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return (int)drive::WhileAnswering(
+        [page, index] { return (INT_PTR)CopyOneFile(page, index); }, IDC_MSG_TEXT,
+        [seen](HWND dialog) {
+            seen->push_back({drive::WindowText(dialog), drive::ControlText(dialog, IDC_MSG_TEXT),
+                             GetWindow(dialog, GW_OWNER)});
+            drive::Press(dialog, IDOK);
+        });
 }
 
 // Empties a directory of test files and removes it.
@@ -114,16 +59,6 @@ void RemoveTree(const std::string &directory) {
     RemoveDirectoryA(directory.c_str());
 }
 
-void SetCopyList(std::initializer_list<const char *> names) {
-    char *at = g_session.copyList;
-    memset(g_session.copyList, 0, sizeof g_session.copyList);
-    for (const char *name : names) {
-        strcpy(at, name);
-        at += strlen(name) + 1;
-    }
-    g_session.fileCount = (int)names.size();
-}
-
 std::string ControlText(HWND page, int id) {
     char text[1024] = "";
     GetDlgItemTextA(page, id, text, sizeof text);
@@ -140,11 +75,7 @@ class CopyOneFileTest : public ::testing::Test {
 
     void SetUp() override {
         g_instance = GetModuleHandleA(NULL);
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        char unique[64];
-        snprintf(unique, sizeof unique, "copytest%lu", GetTickCount());
-        base = std::string(temp) + unique;
+        base = fixture::TempFolderName("copytest");
         setup = base + "\\setup";
         drivers = base + "\\drivers";
         version = drivers + "\\3";
@@ -152,8 +83,7 @@ class CopyOneFileTest : public ::testing::Test {
         ASSERT_TRUE(CreateDirectoryA(setup.c_str(), NULL));
         ASSERT_TRUE(CreateDirectoryA(drivers.c_str(), NULL));
         ASSERT_TRUE(CreateDirectoryA(version.c_str(), NULL));
-        GetCurrentDirectoryA(sizeof previousDirectory, previousDirectory);
-        ASSERT_TRUE(SetCurrentDirectoryA(setup.c_str()));
+        ASSERT_TRUE(fixture::EnterDirectory(setup, previousDirectory));
 
         g_session.driverVersion = 3;
         snprintf(g_session.driverDirectory, sizeof g_session.driverDirectory, "%s\\",

@@ -8,15 +8,19 @@
 #include "shell/session.h"
 #include "ui/pages.h"
 #include "win/dialog_driver.h"
+#include "win/session_fixture.h"
 
-#include <fstream>
 #include <functional>
-#include <initializer_list>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+using fixture::DataPath;
+using fixture::Exists;
+using fixture::ReadBytes;
+using fixture::SetCopyList;
+using fixture::WriteBytes;
 
 const COLORREF NAVY = RGB(0, 0, 128);
 const COLORREF WHITE = RGB(255, 255, 255);
@@ -131,11 +135,9 @@ LRESULT CALLBACK WatchPosted(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(g_postedHook, code, wParam, lParam);
 }
 
-// Answers the page's dialogs from a second thread: the cancel question with `answer`,
-// every error message with OK after `onError`.
+// How the page's dialogs are answered from a second thread: the cancel question with
+// `answer`, every error message with OK after `onError`; and what each one showed.
 struct Answerer {
-    DWORD thread;
-    volatile LONG stop;
     int answer;
     DWORD questionDelay;
     std::function<void(const std::string &)> onError;
@@ -143,73 +145,20 @@ struct Answerer {
     std::vector<Message> seen;
 };
 
-DWORD WINAPI AnswerDialogs(LPVOID param) {
-    Answerer *answerer = (Answerer *)param;
-    while (!answerer->stop) {
-        HWND dialog = drive::FindDialogWithControl(answerer->thread, IDC_MSG_TEXT);
-        if (!dialog) {
-            Sleep(5);
-            continue;
-        }
-        Message seen;
-        seen.text = drive::ControlText(dialog, IDC_MSG_TEXT);
-        seen.owner = GetWindow(dialog, GW_OWNER);
-        bool question = seen.text == QUESTION;
-        if (question && answerer->questionDelay)
-            Sleep(answerer->questionDelay);
-        Sleep(50); // let the dialog go idle, so the page has repainted its bar
-        seen.bar = ReadBar(seen.owner);
-        seen.nothingCopied = answerer->nothingCopied();
-        answerer->seen.push_back(seen);
-        if (!question && answerer->onError)
-            answerer->onError(seen.text);
-        drive::Press(dialog, question ? answerer->answer : IDOK);
-        while (IsWindow(dialog) && !answerer->stop)
-            Sleep(5);
-    }
-    return 0;
-}
-
-std::string ReadBytes(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::string &path, const std::string &bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Exists(const std::string &path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The fixtures made by tests/win/data/make-fixtures.sh, as a Windows path.
-std::string DataPath(const char *name) {
-    char source[1024] = "";
-    std::string root;
-    if (GetEnvironmentVariableA("DRVSETUP_SOURCE", source, sizeof source) && source[0]) {
-        root = std::string(source) + "/tests/win";
-    } else {
-        root = __FILE__;
-        root = root.substr(0, root.find_last_of("/\\"));
-    }
-    std::string path = (root[0] == '/' ? "Z:" : "") + root + "/data/" + name;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-void SetCopyList(std::initializer_list<const char *> names) {
-    char *at = g_session.copyList;
-    memset(g_session.copyList, 0, sizeof g_session.copyList);
-    for (const char *name : names) {
-        strcpy(at, name);
-        at += strlen(name) + 1;
-    }
-    g_session.fileCount = (int)names.size();
+void AnswerDialog(Answerer *answerer, HWND dialog) {
+    Message seen;
+    seen.text = drive::ControlText(dialog, IDC_MSG_TEXT);
+    seen.owner = GetWindow(dialog, GW_OWNER);
+    bool question = seen.text == QUESTION;
+    if (question && answerer->questionDelay)
+        Sleep(answerer->questionDelay);
+    Sleep(50); // let the dialog go idle, so the page has repainted its bar
+    seen.bar = ReadBar(seen.owner);
+    seen.nothingCopied = answerer->nothingCopied();
+    answerer->seen.push_back(seen);
+    if (!question && answerer->onError)
+        answerer->onError(seen.text);
+    drive::Press(dialog, question ? answerer->answer : IDOK);
 }
 
 const char *const kFiles[] = {"COPYA.DLL", "COPYB.DLL", "COPYC.DLL"};
@@ -225,14 +174,9 @@ class CopyPageTest : public ::testing::Test {
 
     void SetUp() override {
         g_instance = GetModuleHandleA(NULL);
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        char unique[64];
-        snprintf(unique, sizeof unique, "copypage%lu", GetTickCount());
-        setup = std::string(temp) + unique;
+        setup = fixture::TempFolderName("copypage");
         ASSERT_TRUE(CreateDirectoryA(setup.c_str(), NULL));
-        GetCurrentDirectoryA(sizeof previousDirectory, previousDirectory);
-        ASSERT_TRUE(SetCurrentDirectoryA(setup.c_str()));
+        ASSERT_TRUE(fixture::EnterDirectory(setup, previousDirectory));
         WriteBytes(setup + "\\" + kFiles[0], ReadBytes(DataPath("plain.bin")));
         WriteBytes(setup + "\\" + kFiles[1], ReadBytes(DataPath("packed.sz")));
         WriteBytes(setup + "\\" + kFiles[2], ReadBytes(DataPath("plain.bin")));
@@ -245,9 +189,7 @@ class CopyPageTest : public ::testing::Test {
         CreateDirectoryA((drivers + "\\3").c_str(), NULL);
         RemoveCopies();
 
-        memset(&g_session, 0, sizeof g_session);
-        g_session.driverVersion = 3;
-        g_session.environment = "Windows x64";
+        fixture::FreshSession();
         snprintf(g_session.driverDirectory, sizeof g_session.driverDirectory, "%s\\",
                  drivers.c_str());
         SetCopyList({kFiles[0], kFiles[1], kFiles[2]});
@@ -292,16 +234,18 @@ class CopyPageTest : public ::testing::Test {
 
     // Runs the page to its end while a second thread answers its dialogs.
     int RunPage(Answerer *answerer) {
-        answerer->thread = GetCurrentThreadId();
         std::string first = Copy(kFiles[0]);
         if (!answerer->nothingCopied)
             answerer->nothingCopied = [first] { return !Exists(first); };
-        HANDLE thread = CreateThread(NULL, 0, AnswerDialogs, answerer, 0, NULL);
-        int result = RunCopyPage(owner);
-        ULONGLONG ended = GetTickCount64();
-        InterlockedExchange(&answerer->stop, 1);
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
+        HWND owner = this->owner;
+        ULONGLONG ended = 0;
+        int result = (int)drive::WhileAnswering(
+            [owner, &ended] {
+                int result = RunCopyPage(owner);
+                ended = GetTickCount64();
+                return (INT_PTR)result;
+            },
+            IDC_MSG_TEXT, [answerer](HWND dialog) { AnswerDialog(answerer, dialog); });
         if (run.doneTick)
             closeDelay = ended - run.doneTick;
         return result;
@@ -309,7 +253,6 @@ class CopyPageTest : public ::testing::Test {
 
     Answerer MakeAnswerer(int answer = IDNO) {
         Answerer answerer;
-        answerer.stop = 0;
         answerer.answer = answer;
         answerer.questionDelay = 0;
         return answerer;

@@ -82,4 +82,50 @@ inline INT_PTR WhileDriving(const std::function<INT_PTR()> &run,
     return result;
 }
 
+// Runs `run` on this thread while a second one answers each dialog `find` turns up on it:
+// `answer` reads the dialog and presses its button, and the next dialog is looked for once
+// that one has closed. Returns what `run` returned.
+struct Answering {
+    DWORD threadId;
+    volatile LONG stop;
+    const std::function<HWND(DWORD threadId)> *find;
+    const std::function<void(HWND dialog)> *answer;
+};
+
+inline INT_PTR WhileAnswering(const std::function<INT_PTR()> &run,
+                              const std::function<HWND(DWORD threadId)> &find,
+                              const std::function<void(HWND dialog)> &answer) {
+    Answering state = {GetCurrentThreadId(), 0, &find, &answer};
+    HANDLE answerer = CreateThread(
+        NULL, 0,
+        [](LPVOID param) -> DWORD {
+            Answering *state = (Answering *)param;
+            while (!state->stop) {
+                HWND dialog = (*state->find)(state->threadId);
+                if (!dialog) {
+                    Sleep(5);
+                    continue;
+                }
+                (*state->answer)(dialog);
+                while (IsWindow(dialog) && !state->stop)
+                    Sleep(5);
+            }
+            return 0;
+        },
+        &state, 0, NULL);
+    INT_PTR result = run();
+    InterlockedExchange(&state.stop, 1);
+    WaitForSingleObject(answerer, INFINITE);
+    CloseHandle(answerer);
+    return result;
+}
+
+// WhileAnswering for the program's own dialogs that hold control `controlId`.
+inline INT_PTR WhileAnswering(const std::function<INT_PTR()> &run, int controlId,
+                              const std::function<void(HWND dialog)> &answer) {
+    return WhileAnswering(
+        run, [controlId](DWORD threadId) { return FindDialogWithControl(threadId, controlId); },
+        answer);
+}
+
 } // namespace drive

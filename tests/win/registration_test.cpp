@@ -5,6 +5,8 @@
 
 #include "install/install.h"
 #include "shell/session.h"
+#include "win/dialog_driver.h"
+#include "win/session_fixture.h"
 #include "win/spooler_fixture.h"
 
 #include <fstream>
@@ -14,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+using fixture::WriteBytes;
 
 const char MODEL[] = "Zelmox J71 Test";
 const char PLAIN_MODEL[] = "Zelmox J71 Plain";
@@ -73,12 +77,6 @@ struct Box {
     bool okOnly;
 };
 
-struct BoxWatch {
-    DWORD thread;
-    volatile LONG stop;
-    std::vector<Box> seen;
-};
-
 BOOL CALLBACK FindBoxText(HWND child, LPARAM param) {
     char className[32] = "", text[1024] = "";
     GetClassNameA(child, className, sizeof className);
@@ -98,34 +96,25 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// Finds each message box of the thread, reads it and presses OK.
-DWORD WINAPI WatchBoxes(LPVOID param) {
-    BoxWatch *watch = (BoxWatch *)param;
-    while (!watch->stop) {
-        HWND box = NULL;
-        EnumThreadWindows(watch->thread, FindBox, (LPARAM)&box);
-        if (!box) {
-            Sleep(5);
-            continue;
-        }
-        Box seen;
-        char caption[256] = "";
-        GetWindowTextA(box, caption, sizeof caption);
-        seen.caption = caption;
-        EnumChildWindows(box, FindBoxText, (LPARAM)&seen.text);
-        seen.owner = GetWindow(box, GW_OWNER);
-        seen.okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL) &&
-                      !GetDlgItem(box, IDYES) && !GetDlgItem(box, IDNO);
-        watch->seen.push_back(seen);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        while (IsWindow(box) && !watch->stop)
-            Sleep(5);
-    }
-    return 0;
+// The thread's visible system message box, if one is open.
+HWND FindBoxOf(DWORD thread) {
+    HWND box = NULL;
+    EnumThreadWindows(thread, FindBox, (LPARAM)&box);
+    return box;
 }
 
-void WriteText(const std::string &path, const std::string &text) {
-    std::ofstream(path, std::ios::binary) << text;
+// Reads a message box into `seen` and presses OK.
+void AnswerBox(HWND box, std::vector<Box> *seen) {
+    Box shown;
+    char caption[256] = "";
+    GetWindowTextA(box, caption, sizeof caption);
+    shown.caption = caption;
+    EnumChildWindows(box, FindBoxText, (LPARAM)&shown.text);
+    shown.owner = GetWindow(box, GW_OWNER);
+    shown.okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL) && !GetDlgItem(box, IDYES) &&
+                   !GetDlgItem(box, IDNO);
+    seen->push_back(shown);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
 // Sets a file's last-write time (and different creation and access times, which must
@@ -157,34 +146,25 @@ class RegistrationTest : public ::testing::Test {
 
     void SetUp() override {
         g_instance = GetModuleHandleA(NULL);
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        char unique[64];
-        snprintf(unique, sizeof unique, "register%lu", GetTickCount());
-        setup = std::string(temp) + unique;
+        setup = fixture::TempFolderName("register");
         ASSERT_TRUE(CreateDirectoryA(setup.c_str(), NULL));
-        GetCurrentDirectoryA(sizeof previousDirectory, previousDirectory);
-        ASSERT_TRUE(SetCurrentDirectoryA(setup.c_str()));
-        WriteText(setup + "\\J71.INF", "[ZelmoxSystems]\r\n"
-                                       "\"Zelmox J71 Test\"=J71_TEST,ZELMOXJ71_TEST_0D3A\r\n"
-                                       "\"Zelmox J71 Plain\"=J71_TEST\r\n");
-        WriteText(setup + "\\J71.DLL", "dates the driver");
+        ASSERT_TRUE(fixture::EnterDirectory(setup, previousDirectory));
+        WriteBytes(setup + "\\J71.INF", "[ZelmoxSystems]\r\n"
+                                        "\"Zelmox J71 Test\"=J71_TEST,ZELMOXJ71_TEST_0D3A\r\n"
+                                        "\"Zelmox J71 Plain\"=J71_TEST\r\n");
+        WriteBytes(setup + "\\J71.DLL", "dates the driver");
         ASSERT_TRUE(Date(setup + "\\J71.DLL", kDllDate));
         log = setup + "\\driver.log";
         SetEnvironmentVariableA("DRVSETUP_DRIVER_LOG", log.c_str());
         SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
 
-        memset(&g_session, 0, sizeof g_session);
+        fixture::FreshSession();
         g_session.osIndex = 3;
-        g_session.driverVersion = 3;
-        g_session.environment = "Windows x64";
         snprintf(g_session.infPath, sizeof g_session.infPath, "%s\\J71.INF", setup.c_str());
         strcpy(g_session.modelName, MODEL);
         strcpy(g_session.portName, "LPT1:");
-        const char names[] =
-            "UNIDRV.DLL\0UNIDRVUI.DLL\0UNIDRV.HLP\0J71.GPD\0J71.DLL\0J71LASER.INI\0";
-        memcpy(g_session.copyList, names, sizeof names);
-        g_session.fileCount = 6;
+        fixture::SetCopyList(
+            {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "J71.GPD", "J71.DLL", "J71LASER.INI"});
         strcpy(g_session.defaultDataType, "NT EMF 1.008");
     }
 
@@ -207,14 +187,15 @@ class RegistrationTest : public ::testing::Test {
 
     // Registers while a second thread answers any message box.
     int Register(std::vector<Box> *boxes) {
-        BoxWatch watch = {GetCurrentThreadId(), 0, {}};
-        HANDLE thread = CreateThread(NULL, 0, WatchBoxes, &watch, 0, NULL);
-        int result = RegisterDriverAndPrinter();
-        Sleep(100); // a box would have been answered by now
-        InterlockedExchange(&watch.stop, 1);
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        *boxes = watch.seen;
+        std::vector<Box> seen;
+        int result = (int)drive::WhileAnswering(
+            [] {
+                int result = RegisterDriverAndPrinter();
+                Sleep(100); // a box would have been answered by now
+                return (INT_PTR)result;
+            },
+            FindBoxOf, [&seen](HWND box) { AnswerBox(box, &seen); });
+        *boxes = seen;
         return result;
     }
 
@@ -317,7 +298,7 @@ TEST_F(RegistrationTest, DateFallsBackToTheProgramsJ71DllThenToNow) {
     EXPECT_GE(now, FileTimeValue(FileTimeText(before)));
     EXPECT_LE(now, FileTimeValue(FileTimeText(after)));
 
-    WriteText(beside, "dates the driver too");
+    WriteBytes(beside, "dates the driver too");
     if (GetFileAttributesA(beside.c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "cannot write beside the test program";
     bool dated = Date(beside, kBesideProgramDate);
