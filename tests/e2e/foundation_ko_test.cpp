@@ -1,5 +1,6 @@
 // The Korean build (x86 profile, Korean resources) under code page 949: its reading status,
 // welcome page, cancel question and failure finish page, read back as the user sees them.
+#include "korean_fixture.h"
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,7 @@ using namespace robot;
 
 namespace {
 
-const char kProgram[] = "drvsetup_ko64_t.exe";
-const char kPageCaption[] = "젤목스 프린터 드라이버 설치 마법사";
+using korean::kPageCaption;
 const char kSupportedX86[] = "사용 가능한 운영체제:\r\n"
                              "\tWindows 7 Home x86\r\n"
                              "\tWindows 7 Professional x86\r\n"
@@ -19,32 +19,7 @@ const char kSupportedX86[] = "사용 가능한 운영체제:\r\n"
                              "\r\n"
                              "드라이버를 설치하기 전에 사용중인 응용 프로그램을 모두 종료하십시오.";
 
-class KoreanFoundation : public ::testing::Test {
-  protected:
-    Wizard wizard;
-    std::string folder;
-
-    void SetUp() override {
-        ASSERT_EQ(GetACP(), 949u) << "the Korean tests must run under code page 949";
-        folder = std::string("C:\\e2e\\") +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(kProgram)));
-        ASSERT_TRUE(StartWizard(&wizard, folder, kProgram));
-    }
-
-    void TearDown() override {
-        EXPECT_FALSE(IsRunning(wizard)) << "the wizard was still running";
-        StopWizard(&wizard);
-    }
-
-    // Saved into the build tree for a person to look at the Korean glyphs.
-    void Screenshot(HWND window, const char *name) {
-        Pump(150);
-        CreateDirectoryA(BinPath("screenshots").c_str(), nullptr);
-        std::string path = BinPath("screenshots\\") + name + ".bmp";
-        EXPECT_TRUE(SaveScreenshot(window, path)) << path;
-    }
-};
+class KoreanFoundation : public korean::KoreanWizard {};
 
 TEST_F(KoreanFoundation, WelcomePageShowsTheX86SystemsInKorean) {
     HWND status = WaitForWindow(wizard, "", kStatusText, 10000);

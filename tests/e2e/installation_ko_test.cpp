@@ -2,6 +2,7 @@
 // in Korean, the driver registered for "Windows NT x86". On 64-bit Wine the spooler
 // refuses a printer on an x86 driver (error 87), so no printer is made, the finish page
 // reports the failure and the default printer stays as it was.
+#include "korean_fixture.h"
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -12,35 +13,11 @@ using namespace robot;
 
 namespace {
 
-const char kProgram[] = "drvsetup_ko64_t.exe";
-const char kPageCaption[] = "젤목스 프린터 드라이버 설치 마법사";
+using korean::kPageCaption;
 const char kEnvironment[] = "Windows NT x86";
 const char kModel[] = "Zelmox J71 Laser";
 
-class KoreanInstallation : public ::testing::Test {
-  protected:
-    Wizard wizard;
-    std::string folder;
-
-    void SetUp() override {
-        ASSERT_EQ(GetACP(), 949u) << "the Korean tests must run under code page 949";
-        folder = std::string("C:\\e2e\\") +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(kProgram)));
-        ASSERT_TRUE(StartWizard(&wizard, folder, kProgram));
-    }
-
-    void TearDown() override {
-        EXPECT_FALSE(IsRunning(wizard)) << "the wizard was still running";
-        StopWizard(&wizard);
-    }
-
-    void Screenshot(HWND window, const char *name) {
-        Pump(150);
-        CreateDirectoryA(BinPath("screenshots").c_str(), nullptr);
-        EXPECT_TRUE(SaveScreenshot(window, BinPath("screenshots\\") + name + ".bmp"));
-    }
-};
+class KoreanInstallation : public korean::KoreanWizard {};
 
 TEST_F(KoreanInstallation, PagesSpeakKoreanAndTheDriverIsRegisteredForX86) {
     std::string deviceBefore = ProfileDevice();
