@@ -4,6 +4,7 @@
 // case is driven to the point that decides it and must end on a page, message or finish
 // page a user understands, and never write a file outside the driver directory. The
 // files lie in tests/e2e/corpus/inf; CASES.md there says what each one must give.
+#include "install_fixture.h"
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -13,20 +14,15 @@
 #include <set>
 
 using namespace robot;
+using namespace e2e;
 
 namespace {
 
-const char kEnvironment[] = "Windows x64";
 const char kProgram[] = "drvsetup_x64.exe";
 const char kSelectModel[] = "Select printer model to install.";
 const char kFileOpenError[] = "File open error.";
-const char kSucceeded[] = "The Installation has done successfully.";
-const char kFailed[] = "The Installation has failed.";
-const char kLaser[] = "Zelmox J71 Laser";
 const char kColor[] = "Zelmox J71 Color";
 
-const std::vector<std::string> kLaserFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
-                                              "J71.GPD",    "J71.DLL",      "J71LASER.INI"};
 const std::vector<std::string> kColorFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
                                               "J71.GPD",    "J71.DLL",      "J71COLOR.INI"};
 
@@ -155,10 +151,6 @@ std::string BaseName(const std::string &path) {
     return path.substr(path.find_last_of('\\') + 1);
 }
 
-std::set<std::string> SetOf(const std::vector<std::string> &names) {
-    return std::set<std::string>(names.begin(), names.end());
-}
-
 // What a directory holds, each entry with its size and last-write time, to tell whether
 // anything was written into it.
 std::map<std::string, std::string> Snapshot(const std::string &directory) {
@@ -178,91 +170,6 @@ std::map<std::string, std::string> Snapshot(const std::string &directory) {
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return entries;
-}
-
-// The parts of the spooler a case may change, so that it can be put back as it was.
-struct SpoolerState {
-    std::set<std::string> printers, drivers, files, versionFiles;
-};
-
-SpoolerState ReadSpooler(const std::string &driverDirectory) {
-    return {SetOf(Printers()), SetOf(DriverNames(kEnvironment)), SetOf(FilesIn(driverDirectory)),
-            SetOf(FilesIn(driverDirectory + "\\3"))};
-}
-
-// Removes every printer, driver and driver file that was not there in `before`.
-void RestoreSpooler(const SpoolerState &before, const std::string &driverDirectory) {
-    for (const std::string &name : Printers()) {
-        if (before.printers.count(name))
-            continue;
-        HANDLE printer = nullptr;
-        PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        if (OpenPrinterA((LPSTR)name.c_str(), &printer, &defaults)) {
-            DeletePrinter(printer);
-            ClosePrinter(printer);
-        }
-    }
-    for (const std::string &name : DriverNames(kEnvironment))
-        if (!before.drivers.count(name))
-            DeletePrinterDriverA(nullptr, (LPSTR)kEnvironment, (LPSTR)name.c_str());
-    for (const std::string &name : FilesIn(driverDirectory))
-        if (!before.files.count(name))
-            DeleteFileA((driverDirectory + "\\" + name).c_str());
-    for (const std::string &name : FilesIn(driverDirectory + "\\3"))
-        if (!before.versionFiles.count(name))
-            DeleteFileA((driverDirectory + "\\3\\" + name).c_str());
-}
-
-// What the wizard shows next, among those asked for.
-enum class Shown { kNothing, kMessage, kSystemBox, kPortPage, kFinish };
-
-struct Sight {
-    Shown what = Shown::kNothing;
-    HWND window = nullptr;
-    std::string caption, text;
-};
-
-Sight WaitForOneOf(const Wizard &wizard, const std::vector<Shown> &wanted, DWORD timeoutMs) {
-    auto wants = [&](Shown what) {
-        return std::find(wanted.begin(), wanted.end(), what) != wanted.end();
-    };
-    ULONGLONG end = Now() + timeoutMs;
-    for (;;) {
-        Sight sight;
-        HWND window;
-        MessageBoxInfo box;
-        if (wants(Shown::kMessage) && (window = FindWindowOf(wizard, "", kMessageText))) {
-            sight = {Shown::kMessage, window, TextOf(window), ControlText(window, kMessageText)};
-            return sight;
-        }
-        if (wants(Shown::kSystemBox) && FindSystemMessageBox(wizard, &box)) {
-            sight = {Shown::kSystemBox, box.window, box.caption, box.text};
-            return sight;
-        }
-        if (wants(Shown::kPortPage) && (window = FindWindowOf(wizard, "", kPortList)))
-            return {Shown::kPortPage, window, TextOf(window), ""};
-        if (wants(Shown::kFinish) && (window = FindWindowOf(wizard, "", kFinishText)))
-            return {Shown::kFinish, window, TextOf(window), ControlText(window, kFinishText)};
-        if (Now() >= end || !IsRunning(wizard))
-            return sight;
-        Pump(10);
-    }
-}
-
-std::string Describe(const Sight &sight) {
-    switch (sight.what) {
-    case Shown::kNothing:
-        return "nothing";
-    case Shown::kMessage:
-        return "message \"" + sight.caption + "\": \"" + sight.text + "\"";
-    case Shown::kSystemBox:
-        return "system message box \"" + sight.caption + "\": \"" + sight.text + "\"";
-    case Shown::kPortPage:
-        return "the port page";
-    case Shown::kFinish:
-        return "finish page: \"" + sight.text + "\"";
-    }
-    return "?";
 }
 
 class Corpus : public ::testing::TestWithParam<Case> {
@@ -336,15 +243,6 @@ class Corpus : public ::testing::TestWithParam<Case> {
         EXPECT_EQ(SetOf(Printers()), spoolerBefore.printers) << "a printer was left behind";
     }
 
-    // Answers the wizard's own message with OK.
-    void Acknowledge(const Sight &sight, const std::string &caption, const std::string &text) {
-        ASSERT_EQ(sight.what, Shown::kMessage) << "saw " << Describe(sight);
-        EXPECT_EQ(sight.caption, caption);
-        EXPECT_EQ(sight.text, text);
-        ASSERT_TRUE(Press(sight.window, kOk));
-        ASSERT_TRUE(WaitGone(sight.window));
-    }
-
     // Ends the finish page that `sight` shows, which must give `text`, and the wizard.
     void Finish(const Sight &sight, const char *text) {
         ASSERT_EQ(sight.what, Shown::kFinish) << "saw " << Describe(sight);
@@ -367,7 +265,7 @@ class Corpus : public ::testing::TestWithParam<Case> {
     void ExpectRefusedOnNext(HWND model) {
         Press(model, kNext);
         Sight sight = WaitForOneOf(wizard, {Shown::kMessage, Shown::kPortPage}, 15000);
-        ASSERT_NO_FATAL_FAILURE(Acknowledge(sight, "Warinig", kSelectModel));
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(sight, "Warinig", kSelectModel));
         EXPECT_TRUE(IsWindowVisible(model)) << "the model page must stay open";
         ASSERT_NO_FATAL_FAILURE(CancelToFailure(model));
         ExpectNoNewPrinter();
@@ -377,8 +275,7 @@ class Corpus : public ::testing::TestWithParam<Case> {
     void ExpectInstalled(HWND port, const Case &c) {
         const std::string name = c.models[c.choose];
         Press(port, kNext);
-        Sight sight =
-            WaitForOneOf(wizard, {Shown::kMessage, Shown::kSystemBox, Shown::kFinish}, 60000);
+        Sight sight = NextSight(wizard);
         ASSERT_NO_FATAL_FAILURE(Finish(sight, kSucceeded));
         PrinterState printer = GetPrinterState(name);
         ASSERT_TRUE(printer.exists) << "no printer \"" << name << "\"";
@@ -401,18 +298,13 @@ class Corpus : public ::testing::TestWithParam<Case> {
         if (c.outcome == Outcome::kRefusedByTheSpooler) {
             // Once for each of the two registrations.
             for (int round = 0; round < 2; round++) {
-                Sight box = WaitForOneOf(
-                    wizard, {Shown::kMessage, Shown::kSystemBox, Shown::kFinish}, 60000);
-                ASSERT_EQ(box.what, Shown::kSystemBox) << "saw " << Describe(box);
-                EXPECT_EQ(box.caption, "Add a printer error ");
-                EXPECT_EQ(box.text, "Cannot add a printer driver!\r\n(System Error Code : " +
-                                        std::to_string(c.error) + ")");
-                ASSERT_TRUE(Press(box.window, IDOK));
-                ASSERT_TRUE(WaitGone(box.window));
+                ASSERT_NO_FATAL_FAILURE(
+                    ExpectBox(NextSight(wizard), "Add a printer error ",
+                              "Cannot add a printer driver!\r\n(System Error Code : " +
+                                  std::to_string(c.error) + ")"));
             }
         }
-        Sight sight =
-            WaitForOneOf(wizard, {Shown::kMessage, Shown::kSystemBox, Shown::kFinish}, 60000);
+        Sight sight = NextSight(wizard);
         ASSERT_NO_FATAL_FAILURE(Finish(sight, kFailed));
         ExpectNoNewPrinter();
         EXPECT_FALSE(GetPrinterState(name).exists);
@@ -422,9 +314,8 @@ class Corpus : public ::testing::TestWithParam<Case> {
 
     void ExpectOpenError(HWND port, const Case &c) {
         Press(port, kNext);
-        Sight sight =
-            WaitForOneOf(wizard, {Shown::kMessage, Shown::kSystemBox, Shown::kFinish}, 60000);
-        ASSERT_NO_FATAL_FAILURE(Acknowledge(sight, "Error", kFileOpenError));
+        Sight sight = NextSight(wizard);
+        ASSERT_NO_FATAL_FAILURE(ExpectMessage(sight, "Error", kFileOpenError));
         ASSERT_NO_FATAL_FAILURE(Finish(WaitForOneOf(wizard, {Shown::kFinish}, 15000), kFailed));
         ExpectNoNewPrinter();
         EXPECT_EQ(SetOf(DriverNames(kEnvironment)), spoolerBefore.drivers);

@@ -4,6 +4,8 @@
 // an earlier printer or driver. Each case checks the message the user sees, the finish
 // page the wizard ends on and what is left behind: no partial file in the driver
 // directory or its "3", no printer announced that does not exist.
+#include "../win/spooler_fixture.h"
+#include "install_fixture.h"
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -12,91 +14,24 @@
 #include <set>
 
 using namespace robot;
+using namespace e2e;
 
 namespace {
 
-const char kEnvironment[] = "Windows x64";
-const char kLaser[] = "Zelmox J71 Laser";
-const char kSucceeded[] = "The Installation has done successfully.";
-const char kFailed[] = "The Installation has failed.";
 const char kRemovalFailed[] = "Previous verion driver is currently used by an application.\n"
                               "Terminate all applications. And then delete previous version "
                               "driver from printer folderand retry.";
-// The demo's list for the laser model, in order, without its at signs.
-const std::vector<std::string> kLaserFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
-                                              "J71.GPD",    "J71.DLL",      "J71LASER.INI"};
-
-std::set<std::string> SetOf(const std::vector<std::string> &names) {
-    return std::set<std::string>(names.begin(), names.end());
-}
 
 std::vector<std::string> Before(const std::string &name) {
     auto at = std::find(kLaserFiles.begin(), kLaserFiles.end(), name);
     return std::vector<std::string>(kLaserFiles.begin(), at);
 }
 
-// Registers a driver of `name` for the build's environment, as an earlier installation
-// left it.
-bool AddDriver(const std::string &name) {
-    DRIVER_INFO_3A driver = {};
-    driver.cVersion = 3;
-    driver.pName = (LPSTR)name.c_str();
-    driver.pEnvironment = (LPSTR)kEnvironment;
-    driver.pDriverPath = (LPSTR) "UNIDRV.DLL";
-    driver.pDataFile = (LPSTR) "J71.GPD";
-    driver.pConfigFile = (LPSTR) "UNIDRVUI.DLL";
-    return AddPrinterDriverA(nullptr, 3, (LPBYTE)&driver) != 0;
-}
-
-bool AddPrinterOf(const std::string &name, const std::string &driver, const std::string &port) {
-    PRINTER_INFO_2A printer = {};
-    printer.pPrinterName = (LPSTR)name.c_str();
-    printer.pPortName = (LPSTR)port.c_str();
-    printer.pDriverName = (LPSTR)driver.c_str();
-    printer.pPrintProcessor = (LPSTR) "WinPrint";
-    printer.pDatatype = (LPSTR) "RAW";
-    HANDLE handle = AddPrinterA(nullptr, 2, (LPBYTE)&printer);
-    if (!handle)
-        return false;
-    ClosePrinter(handle);
-    return true;
-}
-
-// What the wizard shows while a case runs.
-struct Sight {
-    enum Kind { kNothing, kMessage, kSystemBox, kFinish } kind = kNothing;
-    HWND window = nullptr;
-    std::string caption, text;
-};
-
-// The first message, system message box or finish page the wizard shows.
-Sight NextSight(const Wizard &wizard, DWORD timeoutMs = 60000) {
-    ULONGLONG end = Now() + timeoutMs;
-    for (;;) {
-        HWND window;
-        MessageBoxInfo box;
-        if ((window = FindWindowOf(wizard, "", kMessageText)))
-            return {Sight::kMessage, window, TextOf(window), ControlText(window, kMessageText)};
-        if (FindSystemMessageBox(wizard, &box))
-            return {Sight::kSystemBox, box.window, box.caption, box.text};
-        if ((window = FindWindowOf(wizard, "", kFinishText)))
-            return {Sight::kFinish, window, TextOf(window), ControlText(window, kFinishText)};
-        if (Now() >= end || !IsRunning(wizard))
-            return Sight();
-        Pump(10);
-    }
-}
-
-std::string Describe(const Sight &sight) {
-    const char *kinds[] = {"nothing", "message", "system message box", "finish page"};
-    return std::string(kinds[sight.kind]) + " \"" + sight.caption + "\": \"" + sight.text + "\"";
-}
-
 class Faults : public ::testing::Test {
   protected:
     Wizard wizard;
     std::string folder, driverDirectory, versionDirectory;
-    std::set<std::string> printersBefore, driversBefore, filesBefore, versionFilesBefore;
+    SpoolerState spoolerBefore;
 
     void SetUp() override {
         ASSERT_FALSE(SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
@@ -106,35 +41,14 @@ class Faults : public ::testing::Test {
         driverDirectory = DriverDirectory(kEnvironment);
         versionDirectory = driverDirectory + "\\3";
         ASSERT_FALSE(driverDirectory.empty());
-        printersBefore = SetOf(Printers());
-        driversBefore = SetOf(DriverNames(kEnvironment));
-        filesBefore = SetOf(FilesIn(driverDirectory));
-        versionFilesBefore = SetOf(FilesIn(versionDirectory));
+        spoolerBefore = ReadSpooler(driverDirectory);
     }
 
     // Puts back the spooler and the driver directory as they were, for the next case.
     void TearDown() override {
         EXPECT_FALSE(IsRunning(wizard)) << "the wizard was still running";
         StopWizard(&wizard);
-        for (const std::string &name : Printers()) {
-            if (printersBefore.count(name))
-                continue;
-            HANDLE printer = nullptr;
-            PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-            if (OpenPrinterA((LPSTR)name.c_str(), &printer, &defaults)) {
-                DeletePrinter(printer);
-                ClosePrinter(printer);
-            }
-        }
-        for (const std::string &name : DriverNames(kEnvironment))
-            if (!driversBefore.count(name))
-                DeletePrinterDriverA(nullptr, (LPSTR)kEnvironment, (LPSTR)name.c_str());
-        for (const std::string &name : FilesIn(driverDirectory))
-            if (!filesBefore.count(name))
-                DeleteFileA((driverDirectory + "\\" + name).c_str());
-        for (const std::string &name : FilesIn(versionDirectory))
-            if (!versionFilesBefore.count(name))
-                DeleteFileA((versionDirectory + "\\" + name).c_str());
+        RestoreSpooler(spoolerBefore, driverDirectory);
     }
 
     void MakeFolder(const char *program = "drvsetup_x64.exe") {
@@ -161,27 +75,9 @@ class Faults : public ::testing::Test {
         Press(port, kNext);
     }
 
-    // The wizard's own message, answered with OK.
-    void ExpectMessage(const Sight &sight, const std::string &caption, const std::string &text) {
-        ASSERT_EQ(sight.kind, Sight::kMessage) << "saw " << Describe(sight);
-        EXPECT_EQ(sight.caption, caption);
-        EXPECT_EQ(sight.text, text);
-        ASSERT_TRUE(Press(sight.window, kOk));
-        ASSERT_TRUE(WaitGone(sight.window));
-    }
-
-    // The system message box, answered with OK.
-    void ExpectBox(const Sight &sight, const std::string &caption, const std::string &text) {
-        ASSERT_EQ(sight.kind, Sight::kSystemBox) << "saw " << Describe(sight);
-        EXPECT_EQ(sight.caption, caption);
-        EXPECT_EQ(sight.text, text);
-        ASSERT_TRUE(Press(sight.window, IDOK));
-        ASSERT_TRUE(WaitGone(sight.window));
-    }
-
     // The finish page with `text`, closed, and the wizard gone.
     void ExpectFinish(const Sight &sight, const char *text) {
-        ASSERT_EQ(sight.kind, Sight::kFinish) << "saw " << Describe(sight);
+        ASSERT_EQ(sight.what, Shown::kFinish) << "saw " << Describe(sight);
         EXPECT_EQ(sight.text, text);
         EXPECT_EQ(IsControlVisible(sight.window, kFinishCheck), std::string(text) == kSucceeded)
             << "the default printer is offered only after a success";
@@ -192,18 +88,18 @@ class Faults : public ::testing::Test {
     // The driver files now in the driver directory and in its "3", beyond those that
     // were there before the case.
     void ExpectDriverFiles(const std::vector<std::string> &names) {
-        std::set<std::string> expected = filesBefore;
+        std::set<std::string> expected = spoolerBefore.files;
         expected.insert(names.begin(), names.end());
         EXPECT_EQ(SetOf(FilesIn(driverDirectory)), expected) << "in the driver directory";
-        expected = versionFilesBefore;
+        expected = spoolerBefore.versionFiles;
         expected.insert(names.begin(), names.end());
         EXPECT_EQ(SetOf(FilesIn(versionDirectory)), expected) << "in its \"3\"";
     }
 
     void ExpectNoPrinterOrDriverOfTheModel() {
         EXPECT_FALSE(GetPrinterState(kLaser).exists) << "a printer was announced";
-        EXPECT_EQ(SetOf(Printers()), printersBefore);
-        EXPECT_EQ(SetOf(DriverNames(kEnvironment)), driversBefore);
+        EXPECT_EQ(SetOf(Printers()), spoolerBefore.printers);
+        EXPECT_EQ(SetOf(DriverNames(kEnvironment)), spoolerBefore.drivers);
     }
 };
 
@@ -257,7 +153,7 @@ TEST_F(Faults, DestinationHeldOpenByAnotherProgramIsAnOpenError) {
     ASSERT_NO_FATAL_FAILURE(MakeFolder());
     std::string held = driverDirectory + "\\J71.GPD";
     ASSERT_TRUE(WriteTextFile(held, "an older J71.GPD in use"));
-    filesBefore.insert("J71.GPD");
+    spoolerBefore.files.insert("J71.GPD");
     HANDLE file = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -292,8 +188,8 @@ TEST_F(Faults, DriverRefusedByTheSpoolerIsReportedTwiceAndEndsOnTheFailurePage) 
 }
 
 TEST_F(Faults, EarlierPrinterThatCannotBeDeletedEndsTheWizardOnThePortPage) {
-    ASSERT_TRUE(AddDriver(kLaser));
-    ASSERT_TRUE(AddPrinterOf(kLaser, kLaser, "LPT2:"));
+    ASSERT_TRUE(spool::AddTestDriver(kLaser, kEnvironment, 3));
+    ASSERT_TRUE(spool::AddPrinterOn(kLaser, kLaser, "LPT2:"));
     ASSERT_NO_FATAL_FAILURE(MakeFolder("drvsetup_x64_t.exe"));
     ASSERT_NO_FATAL_FAILURE(Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=DeletePrinter=5"}));
     ASSERT_NO_FATAL_FAILURE(WalkToCopy());
@@ -314,15 +210,15 @@ TEST_F(Faults, EarlierPrinterThatCannotBeDeletedEndsTheWizardOnThePortPage) {
 // registrations, which does not count: the model is installed and the other printer
 // keeps its driver.
 TEST_F(Faults, DriverInUseByAnotherPrinterIsKeptAndTheModelInstalled) {
-    ASSERT_TRUE(AddDriver(kLaser));
-    ASSERT_TRUE(AddPrinterOf(kLaser, kLaser, "LPT2:"));
-    ASSERT_TRUE(AddPrinterOf("Office J71", kLaser, "LPT3:"));
+    ASSERT_TRUE(spool::AddTestDriver(kLaser, kEnvironment, 3));
+    ASSERT_TRUE(spool::AddPrinterOn(kLaser, kLaser, "LPT2:"));
+    ASSERT_TRUE(spool::AddPrinterOn("Office J71", kLaser, "LPT3:"));
     ASSERT_NO_FATAL_FAILURE(MakeFolder("drvsetup_x64_t.exe"));
     ASSERT_NO_FATAL_FAILURE(
         Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=DeletePrinterDriver=3001"}));
     ASSERT_NO_FATAL_FAILURE(WalkToCopy());
     Sight finish = NextSight(wizard);
-    ASSERT_EQ(finish.kind, Sight::kFinish) << "saw " << Describe(finish);
+    ASSERT_EQ(finish.what, Shown::kFinish) << "saw " << Describe(finish);
     ASSERT_TRUE(SetCheck(finish.window, kFinishCheck, false));
     ASSERT_NO_FATAL_FAILURE(ExpectFinish(finish, kSucceeded));
 
@@ -343,9 +239,9 @@ TEST_F(Faults, DriverInUseByAnotherPrinterIsKeptAndTheModelInstalled) {
 // that printer and then cannot delete the driver the other printer uses.
 TEST_F(Faults, DriverInUseWhenThePortPageRemovesItEndsOnTheFailurePage) {
     const std::string earlier = "ZELMOX J71 LASER";
-    ASSERT_TRUE(AddDriver(earlier));
-    ASSERT_TRUE(AddPrinterOf(earlier, earlier, "LPT2:"));
-    ASSERT_TRUE(AddPrinterOf("Office J71", earlier, "LPT3:"));
+    ASSERT_TRUE(spool::AddTestDriver(earlier.c_str(), kEnvironment, 3));
+    ASSERT_TRUE(spool::AddPrinterOn(earlier.c_str(), earlier.c_str(), "LPT2:"));
+    ASSERT_TRUE(spool::AddPrinterOn("Office J71", earlier.c_str(), "LPT3:"));
     ASSERT_NO_FATAL_FAILURE(MakeFolder("drvsetup_x64_t.exe"));
     ASSERT_NO_FATAL_FAILURE(
         Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=DeletePrinterDriver=3001"}));
