@@ -124,7 +124,7 @@ TEST_F(Foundation, CancelAnsweredNoKeepsTheWelcomePageAndYesEndsOnTheFailurePage
     EXPECT_EQ(ControlText(question, kNo), "&No");
     EXPECT_FALSE(HasControl(question, kOk));
     Pump(200);
-    EXPECT_EQ(IconShown(question, kIcon), "question");
+    EXPECT_EQ(WaitForIcon(GetDlgItem(question, kIcon), "question"), "question");
     Screenshot(question, "e2e-cancel-question");
 
     ASSERT_TRUE(Press(question, kNo));
@@ -145,7 +145,7 @@ TEST_F(Foundation, CancelAnsweredNoKeepsTheWelcomePageAndYesEndsOnTheFailurePage
     EXPECT_FALSE(IsControlVisible(finish, kFinishCheck));
     EXPECT_EQ(FocusedControl(finish), kOk);
     Pump(200);
-    EXPECT_EQ(IconShown(finish, kIcon), "hand");
+    EXPECT_EQ(WaitForIcon(GetDlgItem(finish, kIcon), "hand"), "hand");
     Screenshot(finish, "e2e-finish-failed");
 
     ASSERT_TRUE(Press(finish, kOk));
@@ -200,7 +200,7 @@ TEST_P(RefusedSystem, ShowsTheSystemMessageBoxAndNeverCreatesTheMainWindow) {
     EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
     ASSERT_TRUE(box.icon) << "the message box shows no icon";
     Pump(200);
-    EXPECT_EQ(IconOf(box.icon), "hand");
+    EXPECT_EQ(WaitForIcon(box.icon, "hand"), "hand");
     EXPECT_EQ(GetWindow(box.window, GW_OWNER), nullptr) << "the box has no owner";
     EXPECT_EQ(TopWindows(wizard).size(), 1u);
     // Nor hidden: the main window would be there, unshown, had it been made before the check.

@@ -179,7 +179,7 @@ TEST_F(Installation, TheWholeRoadOnDemoEndsWithPrinterDriverFilesAndDefaultPrint
     EXPECT_EQ(CheckState(finish, kFinishCheck), BST_CHECKED);
     EXPECT_EQ(ControlText(finish, kFinishCheck), "Set as &default printer");
     Pump(200);
-    EXPECT_EQ(IconShown(finish, kIcon), "asterisk");
+    EXPECT_EQ(WaitForIcon(GetDlgItem(finish, kIcon), "asterisk"), "asterisk");
     Screenshot(finish, "finish");
 
     // Until OK the default printer is left as it was.
@@ -367,7 +367,7 @@ TEST_F(Installation, AMissingDriverFileStopsTheCopyAndNothingIsRegistered) {
     EXPECT_EQ(ControlText(copy, kCopyFile), "J71.GPD");
     EXPECT_EQ(ControlText(copy, kCopyDirectory), DriverDirectory() + "\\");
     Pump(200);
-    EXPECT_EQ(IconShown(error, kIcon), "hand");
+    EXPECT_EQ(WaitForIcon(GetDlgItem(error, kIcon), "hand"), "hand");
     Screenshot(copy, "copy-error");
     Press(error, kOk);
 

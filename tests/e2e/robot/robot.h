@@ -148,6 +148,9 @@ bool SaveScreenshot(HWND window, const std::string &path);
 // of them comes close.
 std::string IconShown(HWND dialog, int id);
 std::string IconOf(HWND iconControl);
+// Waits until the icon control shows `expected` (it may not have painted yet on a busy
+// machine); returns what it showed last.
+std::string WaitForIcon(HWND iconControl, const std::string &expected, DWORD timeoutMs = 5000);
 
 // ---- The Windows version the next process sees ----
 

@@ -116,6 +116,16 @@ std::string IconShown(HWND dialog, int id) {
     return IconOf(GetDlgItem(dialog, id));
 }
 
+std::string WaitForIcon(HWND control, const std::string &expected, DWORD timeoutMs) {
+    ULONGLONG end = Now() + timeoutMs;
+    std::string shown = IconOf(control);
+    while (shown != expected && Now() < end) {
+        Pump(50);
+        shown = IconOf(control);
+    }
+    return shown;
+}
+
 std::string IconOf(HWND control) {
     RECT area;
     if (!control || !IsWindowVisible(control) || !GetWindowRect(control, &area))
