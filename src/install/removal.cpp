@@ -5,21 +5,15 @@
 #include "install/seam.h"
 #include "res/resource.h"
 #include "shell/session.h"
+#include "ui/iconlist.h"
 
 #include <string.h>
 
 // Copies the model selected on the model page into modelName. Returns 0, leaving
 // modelName as it was, when nothing is selected (or the entry could not fit).
 static int TakeSelectedModel(HWND page) {
-    HWND list = GetDlgItem(page, IDC_MODEL_LIST);
-    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR)
-        return 0;
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selected, 0);
-    if (length == LB_ERR || length >= TEXT_BUFFER_SIZE)
-        return 0;
-    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)g_session.modelName);
-    return 1;
+    return GetSelectedListText(page, IDC_MODEL_LIST, g_session.modelName,
+                               sizeof g_session.modelName);
 }
 
 // IsDriverInstalled: 1 when the spooler holds, for the build's environment, a driver

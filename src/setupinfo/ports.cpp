@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "setupinfo/infparse.h"
 #include "shell/session.h"
+#include "ui/iconlist.h"
 
 #include <string.h>
 
@@ -73,13 +74,5 @@ void ChoosePortIcon(const char *text, char *out) {
 // ReadSelectedPort: stores the port selected on the port page; 0 and nothing stored when
 // no port is selected.
 int ReadSelectedPort(HWND page) {
-    HWND list = GetDlgItem(page, IDC_PORT_LIST);
-    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR)
-        return 0;
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selected, 0);
-    if (length == LB_ERR || length >= TEXT_BUFFER_SIZE)
-        return 0;
-    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)g_session.portName);
-    return 1;
+    return GetSelectedListText(page, IDC_PORT_LIST, g_session.portName, sizeof g_session.portName);
 }

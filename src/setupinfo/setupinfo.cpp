@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "setupinfo/infparse.h"
 #include "shell/session.h"
+#include "ui/iconlist.h"
 
 #include <string.h>
 
@@ -105,15 +106,9 @@ static void ReadDriverDirectory() {
 // "DataSection" (nothing could be installed for it), and a "CopyFiles" value longer than
 // the reader's buffer (its last names would be dropped unnoticed).
 int LoadModelInstallData(HWND page) {
-    HWND list = GetDlgItem(page, IDC_MODEL_LIST);
-    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR)
-        return 0;
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selected, 0);
-    if (length == LB_ERR || length > MAX_MODEL_NAME)
-        return 0;
     char name[TEXT_BUFFER_SIZE] = "";
-    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)name);
+    if (!GetSelectedListText(page, IDC_MODEL_LIST, name, MAX_MODEL_NAME + 1))
+        return 0;
 
     char key[TEXT_BUFFER_SIZE];
     char entry[TEXT_BUFFER_SIZE];

@@ -82,3 +82,15 @@ void DrawIconListItem(const DRAWITEMSTRUCT *item, IconChooser chooser) {
     if (item->itemState & ODS_FOCUS)
         DrawFocusRect(dc, r);
 }
+
+int GetSelectedListText(HWND dialog, WORD listId, char *text, size_t size) {
+    HWND list = GetDlgItem(dialog, listId);
+    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return 0;
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selected, 0);
+    if (length == LB_ERR || (size_t)length >= size)
+        return 0;
+    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)text);
+    return 1;
+}

@@ -14,3 +14,7 @@ void MeasureIconListItem(MEASUREITEMSTRUCT *item);
 void DrawIconListItem(const DRAWITEMSTRUCT *item, IconChooser chooser);
 void DrawPicturePanel(const DRAWITEMSTRUCT *item);
 void DrawSunkenFrame(const RECT *inner, HDC dc);
+
+// Copies the text of the entry selected in list `listId` into `text` (`size` bytes).
+// Returns 0, with `text` untouched, when nothing is selected or the text would not fit.
+int GetSelectedListText(HWND dialog, WORD listId, char *text, size_t size);
