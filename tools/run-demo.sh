@@ -4,10 +4,12 @@
 # and puts the program and demo/ into a setup folder in it. Then:
 #   - with a usable display ($DISPLAY), opens the wizard for a person to click through;
 #   - without one (or with --headless), starts Xvfb and drives one whole installation with
-#     the robot, saving a picture of every page and message in out/screenshots/{en,ko}/NN-name.png.
+#     the robot, saving a picture of every page and message in out/screenshots/{en,ko}/NN-name.png:
+#     the English build, then the Korean one, unless a language is chosen.
 #
-#   tools/run-demo.sh [--korean] [--headless] [--keep] [--no-deps]
-#     --korean    the Korean build (drvsetup_ko64_t.exe) under code page 949
+#   tools/run-demo.sh [--english|--korean] [--headless] [--keep] [--no-deps]
+#     --english   the English build (drvsetup_x64.exe) only
+#     --korean    the Korean build (drvsetup_ko64_t.exe) under code page 949 only
 #     --headless  drive it even when a display is there
 #     --keep      keep the prefix (out/prefix) afterwards
 #     --no-deps   do not run tools/install-deps.sh
@@ -15,15 +17,16 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-korean=0 headless=0 keep=0 deps=1
+korean=0 english=0 headless=0 keep=0 deps=1
 for option in "$@"; do
     case $option in
     --korean) korean=1 ;;
+    --english) english=1 ;;
     --headless) headless=1 ;;
     --keep) keep=1 ;;
     --no-deps) deps=0 ;;
     -h | --help)
-        sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
         exit 0
         ;;
     *)
@@ -135,4 +138,12 @@ for picture in "$shots"/*.bmp; do
 done
 echo "Pictures of every page in $shots:"
 ls "$shots"
+if [ $korean = 0 ] && [ $english = 0 ]; then
+    # Both languages: the Korean run in a prefix of its own once this one is gone.
+    cleanup
+    trap - EXIT
+    more=(--korean --headless --no-deps)
+    [ $keep = 1 ] && more+=(--keep)
+    "$0" "${more[@]}" || status=1
+fi
 exit $status
