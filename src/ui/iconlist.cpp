@@ -83,6 +83,8 @@ void DrawIconListItem(const DRAWITEMSTRUCT *item, IconChooser chooser) {
         DrawFocusRect(dc, r);
 }
 
+// GetSelectedListText: the selected entry's text, refused rather than cut when it would
+// not fit, so a page never takes a name other than the one the user chose.
 int GetSelectedListText(HWND dialog, WORD listId, char *text, size_t size) {
     HWND list = GetDlgItem(dialog, listId);
     LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
