@@ -13,13 +13,6 @@ for prefix in "$state"/template "$state"/run.*; do
     WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null
     rm -rf "$prefix"
 done
-if [ -f "$state/xvfb.pid" ]; then
-    pid=$(cat "$state/xvfb.pid")
-    # Only our own Xvfb: the pid must still belong to an Xvfb process.
-    if [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = Xvfb ]; then
-        kill "$pid" 2>/dev/null
-    fi
-fi
-rm -f "$state/xvfb.pid" "$state/display" "$state/template.ready" "$state/xvfb.log" \
-    "$state/wineboot.log" "$state/setup.lock"
+stop_display "$state"
+rm -f "$state/template.ready" "$state/wineboot.log" "$state/setup.lock"
 exit 0

@@ -17,3 +17,45 @@ die() {
 wine_reg() {
     "$WINE" reg "$@" >/dev/null 2>&1
 }
+
+# The test run's display, recorded in STATE_DIR (display, xvfb.pid): started unless it is
+# alive. Xvfb picks a free number itself (-displayfd), so parallel runs of several build
+# trees never race for one. Removes template.ready when it starts a new one: a template
+# booted on another display is not used. The Xvfb inherits none of the harness's locks
+# (fd 8 and 9), which would otherwise be held for as long as it runs.
+start_display() {
+    local state=$1 pid number
+    if [ -f "$state/xvfb.pid" ] && [ -f "$state/display" ] &&
+        kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+        return 0
+    fi
+    rm -f "$state/xvfb.pid" "$state/display" "$state/template.ready"
+    exec 3>"$state/display.fd"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+        >"$state/xvfb.log" 2>&1 </dev/null 8>&- 9>&- &
+    pid=$!
+    exec 3>&-
+    for _ in $(seq 100); do
+        [ -s "$state/display.fd" ] && break
+        kill -0 $pid 2>/dev/null || break
+        sleep 0.1
+    done
+    number=$(tr -dc 0-9 <"$state/display.fd")
+    rm -f "$state/display.fd"
+    [ -n "$number" ] || die "Xvfb did not start: $(cat "$state/xvfb.log")"
+    echo $pid >"$state/xvfb.pid"
+    echo ":$number" >"$state/display"
+}
+
+# Stops the Xvfb that start_display recorded in STATE_DIR, if it is still ours.
+stop_display() {
+    local state=$1 pid
+    if [ -f "$state/xvfb.pid" ]; then
+        pid=$(cat "$state/xvfb.pid")
+        # Only our own Xvfb: the pid must still belong to an Xvfb process.
+        if [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = Xvfb ]; then
+            kill "$pid" 2>/dev/null
+        fi
+    fi
+    rm -f "$state/xvfb.pid" "$state/display" "$state/xvfb.log"
+}

@@ -10,34 +10,11 @@ mkdir -p "$state" || die "cannot create $state"
 state=$(cd "$state" && pwd)
 
 # Two setups of one state directory at once wait for each other. Nothing that outlives
-# this script may inherit the lock (9>&- below), or it would be held for good.
+# this script may inherit the lock (9>&-), or it would be held for good.
 exec 9>"$state/setup.lock"
 flock 9 || die "cannot lock $state"
 
-# The display: Xvfb picks a free number itself (-displayfd), so parallel runs of
-# several build trees never race for one.
-display_alive() {
-    [ -f "$state/xvfb.pid" ] && [ -f "$state/display" ] &&
-        kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
-}
-if ! display_alive; then
-    rm -f "$state/xvfb.pid" "$state/display" "$state/template.ready"
-    exec 3>"$state/display.fd"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
-        >"$state/xvfb.log" 2>&1 </dev/null 9>&- &
-    pid=$!
-    exec 3>&-
-    for _ in $(seq 100); do
-        [ -s "$state/display.fd" ] && break
-        kill -0 $pid 2>/dev/null || break
-        sleep 0.1
-    done
-    number=$(tr -dc 0-9 <"$state/display.fd")
-    rm -f "$state/display.fd"
-    [ -n "$number" ] || die "Xvfb did not start: $(cat "$state/xvfb.log")"
-    echo $pid >"$state/xvfb.pid"
-    echo ":$number" >"$state/display"
-fi
+start_display "$state"
 export DISPLAY=$(cat "$state/display")
 
 # The template prefix, booted once with the display present (a wineserver started
