@@ -50,22 +50,6 @@ void PrintTo(const Case &c, std::ostream *out) {
     *out << c.file;
 }
 
-// The names of a 1023-character copy list, as make-corpus.py writes them.
-std::vector<std::string> PartNames() {
-    std::vector<std::string> names;
-    for (int part = 1; part <= 12; part++) {
-        char prefix[16];
-        snprintf(prefix, sizeof prefix, "J71-PART-%02d-", part);
-        std::string name = prefix;
-        name.resize(74, 'X');
-        names.push_back(name + ".DLL");
-    }
-    std::string last = "J71-PART-LAST-";
-    last.resize(71, 'X');
-    names.push_back(last + ".INI");
-    return names;
-}
-
 // A model name of `length` characters, as make-corpus.py writes it.
 std::string ModelName(size_t length) {
     std::string name = "Zelmox J71 Laser " + std::to_string(length) + " ";
@@ -145,10 +129,6 @@ std::vector<Case> Cases() {
         {"name-root.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
         {"name-dotdot.inf", both, 0, Outcome::kOpenError, {"UNIDRV.DLL"}},
     };
-}
-
-std::string BaseName(const std::string &path) {
-    return path.substr(path.find_last_of('\\') + 1);
 }
 
 // What a directory holds, each entry with its size and last-write time, to tell whether

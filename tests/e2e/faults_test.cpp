@@ -27,81 +27,9 @@ std::vector<std::string> Before(const std::string &name) {
     return std::vector<std::string>(kLaserFiles.begin(), at);
 }
 
-class Faults : public ::testing::Test {
-  protected:
-    Wizard wizard;
-    std::string folder, driverDirectory, versionDirectory;
-    SpoolerState spoolerBefore;
-
-    void SetUp() override {
-        ASSERT_FALSE(SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
-        ASSERT_FALSE(BinPath().empty()) << "DRVSETUP_BIN is not set";
-        folder = std::string("C:\\faults\\") +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        driverDirectory = DriverDirectory(kEnvironment);
-        versionDirectory = driverDirectory + "\\3";
-        ASSERT_FALSE(driverDirectory.empty());
-        spoolerBefore = ReadSpooler(driverDirectory);
-    }
-
-    // Puts back the spooler and the driver directory as they were, for the next case.
-    void TearDown() override {
-        EXPECT_FALSE(IsRunning(wizard)) << "the wizard was still running";
-        StopWizard(&wizard);
-        RestoreSpooler(spoolerBefore, driverDirectory);
-    }
-
-    void MakeFolder(const char *program = "drvsetup_x64.exe") {
-        ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(program)));
-    }
-
-    void Start(const char *program = "drvsetup_x64.exe",
-               const std::vector<std::string> &environment = {}) {
-        ASSERT_TRUE(StartWizard(&wizard, folder, program, environment));
-    }
-
-    // Welcome page, the laser model, the port page with COM1:, Next.
-    void WalkToCopy() {
-        HWND welcome = WaitForPage(wizard, kWelcomeText);
-        ASSERT_TRUE(welcome) << "no welcome page";
-        Press(welcome, kNext);
-        HWND model = WaitForPage(wizard, kModelList);
-        ASSERT_TRUE(model) << "no model page";
-        ASSERT_TRUE(ListSelect(model, kModelList, 0));
-        Press(model, kNext);
-        ASSERT_TRUE(WaitGone(model)) << "the model page stayed open";
-        HWND port = WaitForPage(wizard, kPortList);
-        ASSERT_TRUE(port) << "no port page";
-        Press(port, kNext);
-    }
-
-    // The finish page with `text`, closed, and the wizard gone.
-    void ExpectFinish(const Sight &sight, const char *text) {
-        ASSERT_EQ(sight.what, Shown::kFinish) << "saw " << Describe(sight);
-        EXPECT_EQ(sight.text, text);
-        EXPECT_EQ(IsControlVisible(sight.window, kFinishCheck), std::string(text) == kSucceeded)
-            << "the default printer is offered only after a success";
-        ASSERT_TRUE(Press(sight.window, kOk));
-        EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
-    }
-
-    // The driver files now in the driver directory and in its "3", beyond those that
-    // were there before the case.
-    void ExpectDriverFiles(const std::vector<std::string> &names) {
-        std::set<std::string> expected = spoolerBefore.files;
-        expected.insert(names.begin(), names.end());
-        EXPECT_EQ(SetOf(FilesIn(driverDirectory)), expected) << "in the driver directory";
-        expected = spoolerBefore.versionFiles;
-        expected.insert(names.begin(), names.end());
-        EXPECT_EQ(SetOf(FilesIn(versionDirectory)), expected) << "in its \"3\"";
-    }
-
-    void ExpectNoPrinterOrDriverOfTheModel() {
-        EXPECT_FALSE(GetPrinterState(kLaser).exists) << "a printer was announced";
-        EXPECT_EQ(SetOf(Printers()), spoolerBefore.printers);
-        EXPECT_EQ(SetOf(DriverNames(kEnvironment)), spoolerBefore.drivers);
-    }
-};
+// Each case in a setup folder of its own; the spooler and the driver directory are put back
+// as they were, for the next case.
+class Faults : public InstallCase {};
 
 TEST_F(Faults, DriverFileMissingFromTheSetupFolderIsAnOpenError) {
     ASSERT_NO_FATAL_FAILURE(MakeFolder());

@@ -1,6 +1,7 @@
-// What whole installations of the x64 build have in common when the robot drives them:
-// the demo's laser model, the spooler state a case may change and puts back, and what the
-// wizard shows next.
+// What whole installations have in common when the robot drives them: the demo's laser
+// model, the spooler state a case may change and puts back, what the wizard shows next, and
+// a fixture for cases of one build (the x64 build unless a case names another) that each
+// start from a setup folder of their own and leave the spooler as they found it.
 #pragma once
 
 #include "robot/robot.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,18 +28,41 @@ inline std::set<std::string> SetOf(const std::vector<std::string> &names) {
     return std::set<std::string>(names.begin(), names.end());
 }
 
+// The names of a 1023-character copy list (corpus file copyfiles-1023.inf), as
+// make-corpus.py writes them.
+inline std::vector<std::string> PartNames() {
+    std::vector<std::string> names;
+    for (int part = 1; part <= 12; part++) {
+        char prefix[16];
+        snprintf(prefix, sizeof prefix, "J71-PART-%02d-", part);
+        std::string name = prefix;
+        name.resize(74, 'X');
+        names.push_back(name + ".DLL");
+    }
+    std::string last = "J71-PART-LAST-";
+    last.resize(71, 'X');
+    names.push_back(last + ".INI");
+    return names;
+}
+
+inline std::string BaseName(const std::string &path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
 // The parts of the spooler a case may change, so that it can be put back as it was.
 struct SpoolerState {
     std::set<std::string> printers, drivers, files, versionFiles;
 };
 
-inline SpoolerState ReadSpooler(const std::string &driverDirectory) {
-    return {SetOf(robot::Printers()), SetOf(robot::DriverNames(kEnvironment)),
+inline SpoolerState ReadSpooler(const std::string &driverDirectory,
+                                const char *environment = kEnvironment) {
+    return {SetOf(robot::Printers()), SetOf(robot::DriverNames(environment)),
             SetOf(robot::FilesIn(driverDirectory)), SetOf(robot::FilesIn(driverDirectory + "\\3"))};
 }
 
 // Removes every printer, driver and driver file that was not there in `before`.
-inline void RestoreSpooler(const SpoolerState &before, const std::string &driverDirectory) {
+inline void RestoreSpooler(const SpoolerState &before, const std::string &driverDirectory,
+                           const char *environment = kEnvironment) {
     for (const std::string &name : robot::Printers()) {
         if (before.printers.count(name))
             continue;
@@ -48,9 +73,9 @@ inline void RestoreSpooler(const SpoolerState &before, const std::string &driver
             ClosePrinter(printer);
         }
     }
-    for (const std::string &name : robot::DriverNames(kEnvironment))
+    for (const std::string &name : robot::DriverNames(environment))
         if (!before.drivers.count(name))
-            DeletePrinterDriverA(nullptr, (LPSTR)kEnvironment, (LPSTR)name.c_str());
+            DeletePrinterDriverA(nullptr, (LPSTR)environment, (LPSTR)name.c_str());
     for (const std::string &name : robot::FilesIn(driverDirectory))
         if (!before.files.count(name))
             DeleteFileA((driverDirectory + "\\" + name).c_str());
@@ -137,5 +162,129 @@ inline void ExpectBox(const Sight &sight, const std::string &caption, const std:
     ASSERT_TRUE(robot::Press(sight.window, IDOK));
     ASSERT_TRUE(robot::WaitGone(sight.window));
 }
+
+// What a case needs to know of the build it drives.
+struct Build {
+    const char *program;     // in the build tree; copied into the setup folder
+    const char *environment; // the spooler environment it installs for
+    const char *succeeded;   // its finish page's text after a success, and after a failure
+    const char *failed;
+};
+const Build kX64Build = {"drvsetup_x64.exe", kEnvironment, kSucceeded, kFailed};
+
+// The printer of `model` on `port` and its driver as the spooler reports them after a
+// whole installation: registered at level 6 for `environment`, its files in the
+// environment's version directory "3", the dependent files the model's copy list.
+inline void ExpectRegistered(const std::string &model, const char *environment,
+                             const std::string &port, const std::vector<std::string> &files,
+                             const std::string &dataType = "RAW") {
+    robot::PrinterState printer = robot::GetPrinterState(model);
+    ASSERT_TRUE(printer.exists) << "no printer " << model;
+    EXPECT_EQ(printer.port, port);
+    EXPECT_EQ(printer.driver, model);
+    EXPECT_EQ(printer.processor, "WinPrint");
+    EXPECT_EQ(printer.datatype, dataType);
+    EXPECT_EQ(printer.attributes, (DWORD)PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST);
+    std::vector<std::string> printers = robot::Printers();
+    EXPECT_EQ(std::count(printers.begin(), printers.end(), model), 1);
+
+    robot::DriverState driver = robot::GetDriverState(model, environment);
+    ASSERT_TRUE(driver.exists) << "no driver " << model << " for " << environment;
+    EXPECT_EQ(driver.version, 3u);
+    EXPECT_EQ(driver.environment, environment);
+    std::string version = robot::DriverDirectory(environment) + "\\3\\";
+    EXPECT_EQ(driver.driverPath, version + "UNIDRV.DLL");
+    EXPECT_EQ(driver.dataFile, version + "J71.GPD");
+    EXPECT_EQ(driver.configFile, version + "UNIDRVUI.DLL");
+    EXPECT_EQ(driver.helpFile, version + "UNIDRV.HLP");
+    EXPECT_EQ(driver.defaultDataType, dataType);
+    std::vector<std::string> dependents;
+    for (const std::string &file : driver.dependentFiles)
+        dependents.push_back(BaseName(file));
+    EXPECT_EQ(dependents, files);
+}
+
+// One case of one build: a setup folder of its own under C:\faults, the spooler and the
+// driver directory found at the start and put back at the end, for the next case.
+class InstallCase : public ::testing::Test {
+  protected:
+    explicit InstallCase(const Build &build = kX64Build) : build(build) {}
+
+    const Build build;
+    robot::Wizard wizard;
+    std::string folder, driverDirectory, versionDirectory;
+    SpoolerState spoolerBefore;
+
+    void SetUp() override {
+        ASSERT_FALSE(robot::SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
+        ASSERT_FALSE(robot::BinPath().empty()) << "DRVSETUP_BIN is not set";
+        folder = std::string("C:\\faults\\") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        driverDirectory = robot::DriverDirectory(build.environment);
+        versionDirectory = driverDirectory + "\\3";
+        ASSERT_FALSE(driverDirectory.empty());
+        spoolerBefore = ReadSpooler(driverDirectory, build.environment);
+    }
+
+    void TearDown() override {
+        EXPECT_FALSE(robot::IsRunning(wizard)) << "the wizard was still running";
+        robot::StopWizard(&wizard);
+        RestoreSpooler(spoolerBefore, driverDirectory, build.environment);
+    }
+
+    // The setup folder: the files of `source` (the demo's unless given) and the program.
+    void MakeFolder(const char *program = nullptr, const std::string &source = "demo") {
+        ASSERT_TRUE(robot::MakeSetupFolder(folder, robot::SourcePath(source),
+                                           robot::BinPath(program ? program : build.program)));
+    }
+
+    void Start(const char *program = nullptr, const std::vector<std::string> &environment = {}) {
+        ASSERT_TRUE(
+            robot::StartWizard(&wizard, folder, program ? program : build.program, environment));
+    }
+
+    // Welcome page, the first model, the port page with its first choice, Next.
+    void WalkToCopy() {
+        HWND welcome = robot::WaitForPage(wizard, robot::kWelcomeText);
+        ASSERT_TRUE(welcome) << "no welcome page";
+        robot::Press(welcome, robot::kNext);
+        HWND model = robot::WaitForPage(wizard, robot::kModelList);
+        ASSERT_TRUE(model) << "no model page";
+        ASSERT_TRUE(robot::ListSelect(model, robot::kModelList, 0));
+        robot::Press(model, robot::kNext);
+        ASSERT_TRUE(robot::WaitGone(model)) << "the model page stayed open";
+        HWND port = robot::WaitForPage(wizard, robot::kPortList);
+        ASSERT_TRUE(port) << "no port page";
+        robot::Press(port, robot::kNext);
+    }
+
+    // The finish page with `text`, closed, and the wizard gone.
+    void ExpectFinish(const Sight &sight, const char *text) {
+        ASSERT_EQ(sight.what, Shown::kFinish) << "saw " << Describe(sight);
+        EXPECT_EQ(sight.text, text);
+        EXPECT_EQ(robot::IsControlVisible(sight.window, robot::kFinishCheck),
+                  std::string(text) == build.succeeded)
+            << "the default printer is offered only after a success";
+        ASSERT_TRUE(robot::Press(sight.window, robot::kOk));
+        EXPECT_EQ(robot::WaitForExit(&wizard, 15000), 0u);
+    }
+
+    // The driver files now in the driver directory and in its "3", beyond those that
+    // were there before the case.
+    void ExpectDriverFiles(const std::vector<std::string> &names) {
+        std::set<std::string> expected = spoolerBefore.files;
+        expected.insert(names.begin(), names.end());
+        EXPECT_EQ(SetOf(robot::FilesIn(driverDirectory)), expected) << "in the driver directory";
+        expected = spoolerBefore.versionFiles;
+        expected.insert(names.begin(), names.end());
+        EXPECT_EQ(SetOf(robot::FilesIn(versionDirectory)), expected) << "in its \"3\"";
+    }
+
+    void ExpectNoPrinterOrDriverOfTheModel() {
+        EXPECT_FALSE(robot::GetPrinterState(kLaser).exists) << "a printer was announced";
+        EXPECT_EQ(SetOf(robot::Printers()), spoolerBefore.printers);
+        EXPECT_EQ(SetOf(robot::DriverNames(build.environment)), spoolerBefore.drivers);
+    }
+};
 
 } // namespace e2e

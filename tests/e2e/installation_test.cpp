@@ -2,6 +2,7 @@
 // checked by what they leave behind: the spooler's printer and driver, the copied files in
 // the driver directory and its "3", and the user's default printer. The tests of this file
 // share one prefix, so each compares with what it found before it started.
+#include "install_fixture.h"
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,6 @@ const std::vector<std::string> kColorFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNI
 
 bool Contains(const std::vector<std::string> &list, const std::string &item) {
     return std::find(list.begin(), list.end(), item) != list.end();
-}
-
-std::string BaseName(const std::string &path) {
-    return path.substr(path.find_last_of('\\') + 1);
 }
 
 class Installation : public ::testing::Test {
@@ -187,28 +184,7 @@ TEST_F(Installation, TheWholeRoadOnDemoEndsWithPrinterDriverFilesAndDefaultPrint
     Press(finish, kOk);
     EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
 
-    PrinterState printer = GetPrinterState(kModels[0]);
-    ASSERT_TRUE(printer.exists) << "no printer " << kModels[0];
-    EXPECT_EQ(printer.port, "COM1:");
-    EXPECT_EQ(printer.driver, kModels[0]);
-    EXPECT_EQ(printer.processor, "WinPrint");
-    EXPECT_EQ(printer.datatype, "RAW");
-    EXPECT_EQ(printer.attributes, (DWORD)PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST);
-    std::vector<std::string> printers = Printers();
-    EXPECT_EQ(std::count(printers.begin(), printers.end(), kModels[0]), 1);
-
-    DriverState driver = GetDriverState(kModels[0], kEnvironment);
-    ASSERT_TRUE(driver.exists) << "no driver " << kModels[0] << " for " << kEnvironment;
-    EXPECT_EQ(driver.version, 3u);
-    EXPECT_EQ(BaseName(driver.driverPath), "UNIDRV.DLL");
-    EXPECT_EQ(BaseName(driver.dataFile), "J71.GPD");
-    EXPECT_EQ(BaseName(driver.configFile), "UNIDRVUI.DLL");
-    EXPECT_EQ(BaseName(driver.helpFile), "UNIDRV.HLP");
-    EXPECT_EQ(driver.defaultDataType, "RAW");
-    std::vector<std::string> dependents;
-    for (const std::string &file : driver.dependentFiles)
-        dependents.push_back(BaseName(file));
-    EXPECT_EQ(dependents, kLaserFiles);
+    ASSERT_NO_FATAL_FAILURE(e2e::ExpectRegistered(kModels[0], kEnvironment, "COM1:", kLaserFiles));
 
     ExpectCopied(kLaserFiles);
 
