@@ -6,12 +6,17 @@
 #   - without one (or with --headless), starts Xvfb and drives one whole installation with
 #     the robot, saving a picture of every page and message in out/screenshots/{en,ko}/NN-name.png:
 #     the English build, then the Korean one, unless a language is chosen.
+# Headless, the Korean run is the shipped drvsetup_x86.exe on the 32-bit Windows platform
+# (tools/x86, built or found cached; the x86 preset is built too) and ends on the success
+# page. Where this machine cannot provide that platform, it falls back to the x86-64 test
+# build drvsetup_ko64_t.exe on 64-bit Wine, which ends on the failure page, and says so.
 #
 #   tools/run-demo.sh [--english|--korean] [--headless] [--keep] [--no-deps]
 #     --english   the English build (drvsetup_x64.exe) only
-#     --korean    the Korean build (drvsetup_ko64_t.exe) under code page 949 only
+#     --korean    the Korean build only, under code page 949 (drvsetup_ko64_t.exe when a
+#                 person clicks through it)
 #     --headless  drive it even when a display is there
-#     --keep      keep the prefix (out/prefix) afterwards
+#     --keep      keep the prefix (out/prefix, or out/x86/run.*/prefix) afterwards
 #     --no-deps   do not run tools/install-deps.sh
 #   BUILD_DIR=dir  build there instead of build/x64
 set -euo pipefail
@@ -26,7 +31,7 @@ for option in "$@"; do
     --keep) keep=1 ;;
     --no-deps) deps=0 ;;
     -h | --help)
-        sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'
         exit 0
         ;;
     *)
@@ -39,6 +44,59 @@ done
 cd "$root"
 if [ $deps = 1 ]; then
     tools/install-deps.sh
+fi
+
+if [ $headless = 0 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    interactive=1
+else
+    interactive=0
+fi
+
+# The shipped Korean program driven through a whole installation on the 32-bit platform,
+# in the x86 harness (tests/harness/x86-*.sh). Returns 77 when the platform is unavailable.
+x86_demo() {
+    local state=$root/out/x86 shots=$root/out/screenshots/ko result=0 prepared=0
+    tools/x86/prepare.sh || prepared=$?
+    [ $prepared -eq 0 ] || return $prepared
+    cmake --preset x86 >/dev/null && cmake --build --preset x86 --target drvsetup_x86 drive_demo ||
+        return 1
+    mkdir -p "$state"
+    tests/harness/x86-setup.sh "$state" >"$root/out/x86-setup.log" ||
+        { cat "$root/out/x86-setup.log"; return 1; }
+    [ -f "$state/unavailable" ] && return 77
+    # The setup folder goes into the template, so the run's copy of it has it too.
+    mkdir -p "$state/template/drive_c/J71Setup"
+    cp demo/* build/x86/drvsetup_x86.exe "$state/template/drive_c/J71Setup/"
+    rm -rf "$shots"
+    mkdir -p "$shots"
+    echo "Driving drvsetup_x86.exe on the 32-bit Windows platform (32-bit Wine under qemu) ..."
+    DRVSETUP_SOURCE=$root DRVSETUP_BIN=$root/build/x86 WINE_RUN_KEEP=$keep \
+        tests/harness/x86-run.sh "$state" build/x86/tests/drive_demo.exe 'C:\J71Setup' \
+        drvsetup_x86.exe "Z:${shots//\//\\}" | tr -d '\r' || result=$?
+    for picture in "$shots"/*.bmp; do
+        [ -e "$picture" ] || continue
+        convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
+    done
+    echo "Pictures of every page in $shots:"
+    ls "$shots"
+    if [ $keep = 0 ]; then
+        tests/harness/x86-cleanup.sh "$state"
+    else
+        # The run's prefix stays; the displays do not.
+        bash -c '. tests/harness/x86-common.sh; for dir in "$1" "$1"/run.*; do stop_display "$dir"; done' \
+            bash "$state"
+    fi
+    return $result
+}
+
+if [ $korean = 1 ] && [ $interactive = 0 ]; then
+    result=0
+    x86_demo || result=$?
+    [ $result -eq 77 ] || exit $result
+    echo "run-demo.sh: the 32-bit Windows platform is unavailable here; showing the Korean" \
+        "resources with the x86-64 test build drvsetup_ko64_t.exe on 64-bit Wine instead," \
+        "whose spooler takes no printer on a \"Windows NT x86\" driver: it ends on the" \
+        "failure page."
 fi
 
 # Build: the programs and the demo driver only.
@@ -78,10 +136,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ $headless = 0 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    interactive=1
-else
-    interactive=0
+if [ $interactive = 0 ]; then
     # Xvfb picks a free display number itself.
     mkdir -p "$out"
     exec 3>"$out/display.fd"

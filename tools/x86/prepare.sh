@@ -61,8 +61,10 @@ in_root() {
 step_debootstrap_tool() {
     rm -rf "$X86_CACHE/debootstrap" "$X86_CACHE/deb"
     mkdir -p "$X86_CACHE/deb" && cd "$X86_CACHE/deb" || return 1
-    # The host's own apt client, downloading only: nothing is installed on the host.
-    apt-get download debootstrap || return 1
+    # The host's own apt client, downloading only: nothing is installed on the host. Its
+    # package lists may be older than the archive.
+    apt-get download debootstrap || { apt-get update -q && apt-get download debootstrap; } ||
+        return 1
     dpkg-deb -x debootstrap_*.deb "$X86_CACHE/debootstrap"
 }
 
