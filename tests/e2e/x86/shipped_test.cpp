@@ -28,6 +28,50 @@ const e2e::Build kShipped = {korean::kShippedProgram, kEnvironment, korean::kSuc
 // Waits long enough for a program starting under emulation (about 2.5 s a process).
 const DWORD kSlow = 30000;
 
+// ---- The platform itself ----
+
+// What the shipped program sees of the system: a 32-bit Windows 7 under the Korean code
+// page, not a 64-bit one running 32-bit programs.
+TEST(ShippedPlatform, IsA32BitWindows7UnderCodePage949) {
+    SYSTEM_INFO system;
+    GetNativeSystemInfo(&system);
+    EXPECT_EQ(system.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_INTEL);
+    BOOL wow64 = TRUE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+    EXPECT_FALSE(wow64);
+    OSVERSIONINFOA version = {sizeof version};
+    ASSERT_TRUE(GetVersionExA(&version));
+    EXPECT_EQ(version.dwMajorVersion * 10 + version.dwMinorVersion, 61u);
+    EXPECT_EQ(GetACP(), 949u);
+    EXPECT_EQ(DriverDirectory(), "C:\\windows\\system32\\spool\\drivers\\w32x86");
+}
+
+// A fault reaches the program as the access violation Windows raises, which the system's
+// own probes rely on (under qemu it needs the preloaded frame mending of tools/x86); a
+// wrong exception would end this process instead.
+TEST(ShippedPlatform, FaultsReachProgramsAsAccessViolations) {
+    char *page = (char *)VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_READONLY);
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(IsBadWritePtr(page, 1));
+    EXPECT_FALSE(IsBadReadPtr(page, 1));
+    EXPECT_TRUE(IsBadReadPtr(nullptr, 1));
+    VirtualFree(page, 0, MEM_RELEASE);
+}
+
+// Under WINE_RUN_NO_DISPLAY=1 (x86-run.sh), the mode for programs that must show nothing:
+// no display and no graphics driver, so any window the program tries to create fails.
+TEST(ShippedPlatform, WithoutADisplayNoWindowCanBeCreated) {
+    char value[8] = "";
+    GetEnvironmentVariableA("WINE_RUN_NO_DISPLAY", value, sizeof value);
+    if (std::string(value) != "1")
+        GTEST_SKIP() << "runs under WINE_RUN_NO_DISPLAY=1 only";
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    EXPECT_EQ(window, nullptr);
+    if (window)
+        DestroyWindow(window);
+}
+
 // ---- One whole installation ----
 
 class ShippedRoad : public korean::KoreanWizard {
