@@ -1,5 +1,6 @@
 // Program entry: checks the system, creates the hidden main window and pumps messages
 // until the wizard ends.
+#include "shell/sequencer.h"
 #include "shell/session.h"
 
 // Registers the class of the hidden main window; 0 when the system refuses it.

@@ -2,6 +2,7 @@
 // the next step, and runs the slow steps from one-shot timers.
 #include "install/install.h"
 #include "res/resource.h"
+#include "shell/sequencer.h"
 #include "shell/session.h"
 #include "ui/pages.h"
 
