@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-// Counted by the port source: every enumeration of the spooler's ports.
-extern unsigned g_portEnumerations;
+// Counted by the test builds' seam: every enumeration of the spooler's ports.
+extern unsigned g_seamPortEnumerations;
 
 namespace {
 
@@ -150,9 +150,9 @@ TEST_F(IconList, PortsFillWithOneEnumerationPerEntryAndOneForTheCount) {
     for (DWORD i = 0; i < count; i++)
         expected.push_back(((PORT_INFO_1A *)block.data())[i].pName);
 
-    unsigned before = g_portEnumerations;
+    unsigned before = g_seamPortEnumerations;
     FillIconList(host, LIST_ID, (short)CountPorts(), GetPortName);
-    EXPECT_EQ(g_portEnumerations - before, count + 1);
+    EXPECT_EQ(g_seamPortEnumerations - before, count + 1);
     EXPECT_EQ(Entries(), expected);
 
     // Past the end the source writes nothing.
