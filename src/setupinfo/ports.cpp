@@ -59,6 +59,33 @@ void ChoosePortIcon(const char *text, char *out) {
     strcpy(out, PortIconName(text));
 }
 
+static const char *PortRecordName(void *context, int index) {
+    return ((const PORT_INFO_1A *)context)[index].pName;
+}
+
+// FindListedPort: the port the spooler lists as `wanted` (letter case ignored, as the
+// port list finds its entries), or with an empty `wanted` the one the port page chooses
+// in advance; its name as the spooler spells it goes to `out` (1024 bytes). 0 when there
+// is no such port.
+int FindListedPort(const char *wanted, char *out) {
+    DWORD count;
+    PORT_INFO_1A *ports = EnumerateLocalPorts(&count);
+    if (!ports)
+        return 0;
+    int found = -1;
+    if (wanted[0]) {
+        for (DWORD i = 0; i < count && found < 0; i++)
+            if (ports[i].pName && lstrcmpiA(ports[i].pName, wanted) == 0)
+                found = (int)i;
+    } else {
+        found = PresetPortIndex((int)count, PortRecordName, ports);
+    }
+    if (found >= 0)
+        CopyBounded(out, TEXT_BUFFER_SIZE, ports[found].pName);
+    LocalFree(ports);
+    return found >= 0;
+}
+
 // ReadSelectedPort: stores the port selected on the port page; 0 and nothing stored when
 // no port is selected.
 int ReadSelectedPort(HWND page) {
