@@ -108,6 +108,8 @@ if [ $interactive = 0 ]; then
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 fi
 "$WINESERVER" -w
+# Wine's own fonts (Marlett draws the caption buttons), which this Wine does not find.
+tests/harness/wine-fonts.sh
 
 # The setup folder: the demo files and the program, as a driver disk would hold them.
 setup="$WINEPREFIX/drive_c/J71Setup"

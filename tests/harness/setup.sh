@@ -52,6 +52,8 @@ if [ ! -f "$state/template.ready" ]; then
     wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f ||
         die "cannot set X11 Driver Managed=N"
     "$WINESERVER" -w
+    # Wine's own fonts (Marlett draws the caption buttons), which this Wine does not find.
+    "$(dirname "$0")/wine-fonts.sh" || die "cannot link Wine's fonts into the template"
     touch "$state/template.ready"
 fi
 
