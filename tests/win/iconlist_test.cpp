@@ -408,14 +408,20 @@ TEST_F(DrawEntry, ChooserGetsTheEntryTextInOneBuffer) {
     EXPECT_EQ(g_chosenFor, (V{"FILE:", "LPT2:"}));
 }
 
-TEST(PicturePanel, BitmapInASunkenFrame) {
+// The picture panel's drawing request, over a 29 x 49 control.
+DRAWITEMSTRUCT PanelItem(HDC dc) {
     g_instance = GetModuleHandleA(NULL);
-    Canvas canvas(40, 60, kSentinel);
     DRAWITEMSTRUCT item = {};
     item.CtlType = ODT_BUTTON;
     item.CtlID = IDC_PICTURE;
-    item.hDC = canvas.dc;
+    item.hDC = dc;
     item.rcItem = {0, 0, 29, 49};
+    return item;
+}
+
+TEST(PicturePanel, BitmapInASunkenFrame) {
+    Canvas canvas(40, 60, kSentinel);
+    DRAWITEMSTRUCT item = PanelItem(canvas.dc);
     DrawPicturePanel(&item);
 
     COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
@@ -505,13 +511,8 @@ int WINAPI FailingGetObject(HANDLE, int, LPVOID) {
 
 // A bitmap whose size cannot be read is drawn as a missing one: not at all.
 TEST(PicturePanel, NothingWithoutTheBitmapsSize) {
-    g_instance = GetModuleHandleA(NULL);
     Canvas canvas(40, 60, kSentinel);
-    DRAWITEMSTRUCT item = {};
-    item.CtlType = ODT_BUTTON;
-    item.CtlID = IDC_PICTURE;
-    item.hDC = canvas.dc;
-    item.rcItem = {0, 0, 29, 49};
+    DRAWITEMSTRUCT item = PanelItem(canvas.dc);
     void *real = PatchImport("gdi32.dll", "GetObjectA", (void *)FailingGetObject);
     ASSERT_TRUE(real) << "GetObjectA is not imported from gdi32.dll";
     DrawPicturePanel(&item);
