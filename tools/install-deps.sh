@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     googletest clang libclang-rt-14-dev
     wine64 xvfb xauth x11-utils imagemagick
-    mscompress fonts-nanum locales
+    mscompress fonts-wine fonts-liberation fonts-nanum locales
     # The 32-bit platform (tools/x86/prepare.sh) is built in a chroot of its own; on the
     # host it needs only wget for debootstrap, which it unpacks itself (never installed).
     wget

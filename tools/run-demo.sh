@@ -162,7 +162,14 @@ if [ $interactive = 0 ]; then
     # No window manager: unmanaged windows, or every hide costs two seconds.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 fi
+if [ $korean = 1 ]; then
+    # The Korean pages in Arial's metrics, their Hangul from a linked font, as on Korean
+    # Windows (not in a Korean face, which makes them wider than their artwork).
+    WINE=$WINE tests/harness/korean-fonts.sh
+fi
 "$WINESERVER" -w
+# Wine's own fonts (Marlett draws the caption buttons), which this Wine does not find.
+tests/harness/wine-fonts.sh
 
 # The setup folder: the demo files and the program, as a driver disk would hold them.
 setup="$WINEPREFIX/drive_c/J71Setup"

@@ -3,8 +3,10 @@
 // compressed, with a message for every failure.
 #include "install/copyerrors.h"
 #include "install/install.h"
+#include "install/report.h"
 #include "install/seam.h"
 #include "res/resource.h"
+#include "shell/log.h"
 #include "shell/session.h"
 #include "ui/pages.h"
 
@@ -74,10 +76,14 @@ static int BuildCopyPaths(const char *name, CopyPaths *paths) {
     return 1;
 }
 
-// Old copies go first, so that a failed open leaves none of them behind.
-static void DeleteIfPresent(const char *path) {
-    if (*path && _access(path, 0) == 0)
+// Old copies go first, so that a failed open leaves none of them behind. Returns 1 when
+// a file of that name is still there afterwards (one in use cannot be deleted).
+static int DeleteIfPresent(const char *path) {
+    if (*path && _access(path, 0) == 0) {
         _unlink(path);
+        return _access(path, 0) == 0;
+    }
+    return 0;
 }
 
 // The size a compressed (SZDD) source announces in its header; 0 for a plain file, or
@@ -97,14 +103,23 @@ static int AnnouncedSize(const OFSTRUCT *opened, unsigned long *size) {
 // Expands the opened source into the first destination. The platform answers a
 // truncated or garbled compressed file with a size and no error, so a size other than
 // the header's is taken for damaged data.
-static int ExpandFile(INT source, INT destination, const OFSTRUCT *opened) {
+static int ExpandFile(INT source, INT destination, const OFSTRUCT *opened, const CopyPaths *paths) {
     unsigned long announced = 0;
     int compressed = AnnouncedSize(opened, &announced);
     INT result = SeamCopyLZFile(source, destination);
     LZClose(source);
     LZClose(destination);
-    if (result >= 0 && compressed && (unsigned long)result != announced)
+    if (result >= 0 && compressed && (unsigned long)result != announced) {
+        LogLine("copy", "%s -> %s: LZ result %d, but the file announces %lu bytes: damaged",
+                opened->szPathName, paths->first, (int)result, announced);
         return LZERROR_READ;
+    }
+    if (result < 0)
+        LogLine("copy", "%s -> %s: failed, LZ result %d", opened->szPathName, paths->first,
+                (int)result);
+    else
+        LogLine("copy", "%s -> %s: %s, %d bytes (LZ result %d)", opened->szPathName, paths->first,
+                compressed ? "expanded" : "copied as it is", (int)result, (int)result);
     return result;
 }
 
@@ -140,22 +155,28 @@ static int OpenedElsewhere(const char *path, const OFSTRUCT *opened) {
 // A file that cannot be opened, named or placed: its message and the end of copying.
 static int RefuseFile(HWND page) {
     g_badHandle.index = -1;
-    ShowCopyError(page, 1);
+    g_reporter->showCopyError(page, 1);
     return 0;
 }
 
-// The copy into the version directory failed: a truncated or missing second copy would
-// leave the driver incomplete while the installation went on as done. Both copies go,
-// and the failure is reported as full disk when the system says so, else as a file
-// that cannot be opened.
-static int FailSecondCopy(HWND page, const CopyPaths *paths) {
+// The copy into the version directory. The spooler copies every driver file from the
+// driver directory into it itself when the driver is registered, and there the files of
+// a driver already loaded (by any printer of the same base driver) are in use and
+// cannot be overwritten by a plain copy; so a failure here never stops the
+// installation. A partial copy of ours is removed, never left for a driver file; a file
+// that was there before and could not be deleted is not ours to touch.
+static void CopyIntoVersionDirectory(const CopyPaths *paths, int secondHeld) {
+    if (!paths->second[0])
+        return;
+    if (CopyFileA(paths->first, paths->second, FALSE)) {
+        LogLine("copy", "%s -> %s: copied", paths->first, paths->second);
+        return;
+    }
     DWORD error = GetLastError();
-    DeleteIfPresent(paths->second);
-    DeleteIfPresent(paths->first);
-    g_badHandle.index = -1;
-    int full = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
-    ShowCopyError(page, full ? LZERROR_WRITE : 1);
-    return 0;
+    if (!secondHeld)
+        DeleteIfPresent(paths->second);
+    LogLine("copy", "%s -> %s: not copied, error %lu%s; left to the spooler", paths->first,
+            paths->second, (unsigned long)error, secondHeld ? " (the file there is in use)" : "");
 }
 
 // CopyOneFile: copies the file at `index` of copyList into the driver directory and,
@@ -164,39 +185,46 @@ static int FailSecondCopy(HWND page, const CopyPaths *paths) {
 // shown and closed by then.
 int CopyOneFile(HWND page, int index) {
     const char *name = FindCopyName(index);
-    SetDlgItemTextA(page, IDC_COPY_FILE, name ? name : "");
-    SetDlgItemTextA(page, IDC_COPY_DIRECTORY, g_session.driverDirectory);
+    g_reporter->showCopying(page, name ? name : "", g_session.driverDirectory);
 
     CopyPaths paths;
-    if (!BuildCopyPaths(name, &paths))
+    if (!BuildCopyPaths(name, &paths)) {
+        LogLine("copy", "file %d \"%s\": refused, it cannot be placed in %s", index,
+                name ? name : "(none)", g_session.driverDirectory);
         return RefuseFile(page);
+    }
     DeleteIfPresent(paths.first);
-    DeleteIfPresent(paths.second);
+    int secondHeld = DeleteIfPresent(paths.second);
 
     OFSTRUCT sourceRecord = {}, destinationRecord = {};
-    INT source = LZOpenFileA(paths.source, &sourceRecord, OF_READ | OF_CANCEL | OF_PROMPT);
-    if (source < 0)
+    INT source = LZOpenFileA(paths.source, &sourceRecord, OF_READ | g_reporter->sourcePrompt);
+    if (source < 0) {
+        LogLine("copy", "%s: cannot be opened, LZ result %d", paths.source, (int)source);
         return RefuseFile(page);
+    }
     INT destination = LZOpenFileA(paths.first, &destinationRecord, OF_CREATE);
     if (destination >= 0 && OpenedElsewhere(paths.first, &destinationRecord)) {
+        LogLine("copy", "%s: created as %s instead; removed", paths.first,
+                destinationRecord.szPathName);
         LZClose(destination);
         DeleteFileA(destinationRecord.szPathName);
         destination = -1;
     }
     if (destination < 0) {
+        LogLine("copy", "%s: cannot be created, LZ result %d, error %lu", paths.first,
+                (int)destination, (unsigned long)GetLastError());
         LZClose(source);
         return RefuseFile(page);
     }
 
-    int result = ExpandFile(source, destination, &sourceRecord);
+    int result = ExpandFile(source, destination, &sourceRecord, &paths);
     if (result < 0) {
-        // A partial file must not pass for a driver file, in either directory.
+        // A partial file must not pass for a driver file.
         _unlink(paths.first);
-        ShowCopyError(page, result);
+        g_reporter->showCopyError(page, result);
         return ResultOfFailure(index, result);
     }
-    if (paths.second[0] && !CopyFileA(paths.first, paths.second, FALSE))
-        return FailSecondCopy(page, &paths);
+    CopyIntoVersionDirectory(&paths, secondHeld);
     g_badHandle.index = -1;
     return 1;
 }

@@ -9,6 +9,13 @@
 #include <lzexpand.h>
 #include <stdio.h>
 
+// The page's own timers: the first run starts once the page shows, and the page closes a
+// second after the last file so that the full bar can be seen.
+enum { TIMER_COPY_START = 3005, TIMER_COPY_CLOSE = 3006 };
+
+// Command a run posts to have the next run start at the same file again.
+enum { CMD_COPY_RETRY = COPY_RETRY };
+
 // Navy of the filled part; COLORREF bytes run blue, green, red.
 static const COLORREF NAVY = 0x800000;
 

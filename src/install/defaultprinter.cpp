@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "install/install.h"
+#include "shell/log.h"
 
 // Reads the printer's level-2 record into a zero-filled block the caller frees; NULL
 // when the printer tells no size or the record cannot be read.
@@ -27,7 +28,8 @@ int MakeDefaultPrinter(const char *name) {
     if (!name)
         return 0;
     HANDLE printer = NULL;
-    if (!OpenPrinterA((LPSTR)name, &printer, NULL) || !printer)
+    if (!LogCall("default", OpenPrinterA((LPSTR)name, &printer, NULL) && printer,
+                 "OpenPrinter \"%s\"", name))
         return 0;
 
     int result = 0;
@@ -41,13 +43,15 @@ int MakeDefaultPrinter(const char *name) {
             strcat(device, record->pDriverName);
             strcat(device, ",");
             strcat(device, record->pPortName);
-            if (WriteProfileStringA("windows", "device", device)) {
+            if (LogCall("default", WriteProfileStringA("windows", "device", device),
+                        "WriteProfileString windows device=\"%s\"", device)) {
                 SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, 0, SMTO_NORMAL, 1000, NULL);
                 result = 1;
             }
             LocalFree(device);
         }
-    }
+    } else
+        LogLine("default", "GetPrinter \"%s\": no driver or port to name", name);
     if (record)
         LocalFree(record);
     ClosePrinter(printer);

@@ -13,8 +13,13 @@ void ShowCopyError(HWND owner, int code);
 void AdvanceCopy(HWND page, int copying);
 void PaintCopyProgress(HWND page, HBRUSH navy);
 
+// The model page's removal works on the selected entry; the same steps on modelName serve
+// an unattended run.
 int IsDriverInstalled(HWND page);
 void DeletePrinterOfModel(HWND page);
+int IsModelDriverInstalled();
+int LogDriverInstalled();
+void DeleteModelPrinter();
 int RemovePreviousInstallation();
 
 int RegisterDriverAndPrinter();

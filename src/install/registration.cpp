@@ -1,11 +1,12 @@
 // Registration of the Unidrv-based driver of the chosen model with the local spooler,
 // and of a local printer of the same name on the chosen port.
 #include "install/install.h"
+#include "install/report.h"
 #include "install/seam.h"
 #include "setupinfo/setupinfo.h"
+#include "shell/log.h"
 #include "shell/session.h"
 
-#include <stdio.h>
 #include <string.h>
 
 // The file whose last-write time dates the driver.
@@ -55,14 +56,6 @@ static void BuildPreviousNames(char *list, size_t size) {
     list[length + 1] = 0;
 }
 
-// The spooler refused the driver: the system's message box, no owner, with its code.
-static void ReportDriverRefused(DWORD error) {
-    char text[TEXT_BUFFER_SIZE];
-    snprintf(text, sizeof text, "Cannot add a printer driver!\r\n(System Error Code : %d)",
-             (int)error);
-    MessageBoxA(NULL, text, "Add a printer error ", MB_ICONERROR);
-}
-
 // RegisterDriverAndPrinter: registers the driver of modelName at level 6, then creates
 // the printer of that name on portName. Returns 1 only when the printer was created;
 // a refused driver is reported, a refused printer is not.
@@ -95,8 +88,9 @@ int RegisterDriverAndPrinter() {
     driver.pszOEMUrl = emptyUrl;
     driver.pszHardwareID = (LPSTR)GetHardwareId(g_session.modelName);
     driver.pszProvider = (LPSTR)g_profile.makerName;
-    if (!SeamAddPrinterDriver(&driver)) {
-        ReportDriverRefused(GetLastError());
+    if (!LogCall("register", SeamAddPrinterDriver(&driver), "AddPrinterDriver \"%s\" for %s",
+                 driver.pName, driver.pEnvironment)) {
+        g_reporter->showDriverRefused(GetLastError());
         return 0;
     }
 
@@ -109,7 +103,8 @@ int RegisterDriverAndPrinter() {
     printer.pDatatype = g_session.defaultDataType;
     printer.Attributes = PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST;
     HANDLE created = SeamAddPrinter(&printer);
-    if (!created)
+    if (!LogCall("register", created != NULL, "AddPrinter \"%s\" on %s", printer.pPrinterName,
+                 printer.pPortName))
         return 0; // silent: the result alone tells, and the driver stays registered
 
     ClosePrinter(created);

@@ -4,6 +4,7 @@
 
 #include "install/seam.h"
 #include "res/resource.h"
+#include "shell/log.h"
 #include "shell/session.h"
 #include "ui/iconlist.h"
 
@@ -16,11 +17,9 @@ static int TakeSelectedModel(HWND page) {
                                sizeof g_session.modelName);
 }
 
-// IsDriverInstalled: 1 when the spooler holds, for the build's environment, a driver
-// named exactly like the selected model (letter case included).
-int IsDriverInstalled(HWND page) {
-    if (!TakeSelectedModel(page))
-        return 0;
+// IsModelDriverInstalled: 1 when the spooler holds, for the build's environment, a driver
+// named exactly like modelName (letter case included).
+int IsModelDriverInstalled() {
     LPSTR environment = (LPSTR)g_session.environment;
     DWORD needed = 0;
     DWORD returned = 0;
@@ -43,16 +42,37 @@ int IsDriverInstalled(HWND page) {
     return installed;
 }
 
-// DeletePrinterOfModel: deletes the printer named like the selected model, opened with
-// the spooler's default access. Whatever fails is left as it is, unreported.
+// IsDriverInstalled: takes the selected model, then asks as above.
+int IsDriverInstalled(HWND page) {
+    if (!TakeSelectedModel(page))
+        return 0;
+    return LogDriverInstalled();
+}
+
+// LogDriverInstalled: asks as above and logs the answer.
+int LogDriverInstalled() {
+    int installed = IsModelDriverInstalled();
+    LogLine("remove", "driver \"%s\" for %s: %s", g_session.modelName, g_session.environment,
+            installed ? "installed, so a printer of its name goes first" : "not installed");
+    return installed;
+}
+
+// DeleteModelPrinter: deletes the printer named modelName, opened with the spooler's
+// default access. Whatever fails is left as it is, unreported.
+void DeleteModelPrinter() {
+    HANDLE printer;
+    if (!LogCall("remove", OpenPrinterA(g_session.modelName, &printer, NULL),
+                 "OpenPrinter \"%s\" (default access)", g_session.modelName))
+        return;
+    LogCall("remove", SeamDeletePrinter(printer), "DeletePrinter \"%s\"", g_session.modelName);
+    ClosePrinter(printer);
+}
+
+// DeletePrinterOfModel: takes the selected model, then deletes its printer as above.
 void DeletePrinterOfModel(HWND page) {
     if (!TakeSelectedModel(page))
         return;
-    HANDLE printer;
-    if (!OpenPrinterA(g_session.modelName, &printer, NULL))
-        return;
-    SeamDeletePrinter(printer);
-    ClosePrinter(printer);
+    DeleteModelPrinter();
 }
 
 // RemovePreviousInstallation: when a printer of the model's name exists, deletes it and
@@ -63,12 +83,14 @@ int RemovePreviousInstallation() {
     int result = 1;
     PRINTER_DEFAULTSA defaults = {NULL, NULL, PRINTER_ALL_ACCESS};
     HANDLE printer;
-    if (!OpenPrinterA(g_session.modelName, &printer, &defaults))
+    if (!LogCall("remove", OpenPrinterA(g_session.modelName, &printer, &defaults),
+                 "OpenPrinter \"%s\" (all access)", g_session.modelName))
         return 1;
-    if (!SeamDeletePrinter(printer))
+    if (!LogCall("remove", SeamDeletePrinter(printer), "DeletePrinter \"%s\"", g_session.modelName))
         result = 0;
     ClosePrinter(printer);
-    if (!SeamDeletePrinterDriver(g_session.environment, g_session.modelName))
+    if (!LogCall("remove", SeamDeletePrinterDriver(g_session.environment, g_session.modelName),
+                 "DeletePrinterDriver \"%s\" for %s", g_session.modelName, g_session.environment))
         result = 0;
     return result;
 }

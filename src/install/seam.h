@@ -11,3 +11,6 @@ HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer);
 BOOL SeamDeletePrinter(HANDLE printer);
 BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName);
 INT SeamCopyLZFile(INT source, INT destination);
+
+// The local spooler's ports at level 1; the test builds count the enumerations.
+BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned);

@@ -22,3 +22,7 @@ BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName) {
 INT SeamCopyLZFile(INT source, INT destination) {
     return CopyLZFile(source, destination);
 }
+
+BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
+    return EnumPortsA(NULL, 1, ports, size, needed, returned);
+}

@@ -4,8 +4,11 @@
 //   AddPrinter=<error>           the spooler refuses the printer
 //   DeletePrinter=<error>        a printer cannot be deleted
 //   DeletePrinterDriver=<error>  a driver cannot be deleted
-//   CopyLZFile=<code>[*<times>]  expansion returns that LZ code, the first <times> calls
-//                                (every call when no count is given)
+//   CopyLZFile=<code>            expansion returns that LZ code
+// Each may end in *<times>: the fault holds for the first <times> calls only (every call
+// when no count is given).
+// Port enumerations are counted in g_seamPortEnumerations (one per size query), so tests
+// can see how often the spooler was asked.
 // DRVSETUP_DRIVER_LOG names a file to which every driver record handed to the spooler is
 // appended, one "field=value" line per field, so tests can check what the spooler
 // does not store.
@@ -34,10 +37,12 @@ static int FindFault(const char *name, long *value, long *times) {
     return 0;
 }
 
-// Injects a spooler refusal: sets the last error and returns 1 when `name` is listed.
-static int Refuse(const char *name) {
+// Injects a spooler refusal: sets the last error and returns 1 when `name` is listed and
+// this call (counted in *calls) is one the fault holds for.
+static int Refuse(const char *name, long *calls) {
     long error, times;
-    if (!FindFault(name, &error, &times))
+    ++*calls;
+    if (!FindFault(name, &error, &times) || (times >= 0 && *calls > times))
         return 0;
     SetLastError((DWORD)error);
     return 1;
@@ -92,27 +97,30 @@ static void LogDriver(const DRIVER_INFO_6A *driver) {
     fclose(log);
 }
 
+// Calls of each spooler seam so far.
+static long g_addDriverCalls, g_addPrinterCalls, g_deletePrinterCalls, g_deleteDriverCalls;
+
 BOOL SeamAddPrinterDriver(DRIVER_INFO_6A *driver) {
     LogDriver(driver);
-    if (Refuse("AddPrinterDriver"))
+    if (Refuse("AddPrinterDriver", &g_addDriverCalls))
         return FALSE;
     return AddPrinterDriverA(NULL, 6, (LPBYTE)driver);
 }
 
 HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer) {
-    if (Refuse("AddPrinter"))
+    if (Refuse("AddPrinter", &g_addPrinterCalls))
         return NULL;
     return AddPrinterA(NULL, 2, (LPBYTE)printer);
 }
 
 BOOL SeamDeletePrinter(HANDLE printer) {
-    if (Refuse("DeletePrinter"))
+    if (Refuse("DeletePrinter", &g_deletePrinterCalls))
         return FALSE;
     return DeletePrinter(printer);
 }
 
 BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName) {
-    if (Refuse("DeletePrinterDriver"))
+    if (Refuse("DeletePrinterDriver", &g_deleteDriverCalls))
         return FALSE;
     return DeletePrinterDriverA(NULL, (LPSTR)environment, (LPSTR)driverName);
 }
@@ -126,4 +134,12 @@ INT SeamCopyLZFile(INT source, INT destination) {
     if (FindFault("CopyLZFile", &code, &times) && (times < 0 || g_copyCalls <= times))
         return (INT)code;
     return CopyLZFile(source, destination);
+}
+
+unsigned g_seamPortEnumerations;
+
+BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
+    if (!ports)
+        g_seamPortEnumerations++;
+    return EnumPortsA(NULL, 1, ports, size, needed, returned);
 }

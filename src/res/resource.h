@@ -64,26 +64,3 @@
 #define IDS_SELECT_PORT 4053
 #define IDS_NO_SETUP_INFO 4054
 #define IDS_ALREADY_INSTALLED 4055
-
-// Wizard steps (WM_COMMAND wParam to the main window).
-#define STEP_WELCOME 1000
-#define STEP_MODEL 1001
-#define STEP_PORT 1002
-#define STEP_COPY 1003
-#define STEP_WRITE 1008
-
-// Timers.
-#define TIMER_SHOW_READING 3001
-#define TIMER_END_READING 3002
-#define TIMER_FIRST_REGISTER 3003
-#define TIMER_END_WRITING 3004
-#define TIMER_COPY_START 3005
-#define TIMER_COPY_CLOSE 3006
-#define TIMER_SECOND_REGISTER 3007
-
-// Copy page command asking for another run at the same file.
-#define CMD_COPY_RETRY 1009
-
-// Outcomes carried by WM_CLOSE.
-#define OUTCOME_INSTALLED 1
-#define OUTCOME_FAILED 2

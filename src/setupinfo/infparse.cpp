@@ -114,6 +114,32 @@ static int SameIgnoringAsciiCase(const char *a, const char *b) {
     }
 }
 
+// Whether `text` begins with `prefix`, letter case of ASCII ignored.
+static int StartsIgnoringAsciiCase(const char *text, const char *prefix) {
+    for (; *prefix; text++, prefix++) {
+        char x = *text >= 'a' && *text <= 'z' ? (char)(*text - 'a' + 'A') : *text;
+        char y = *prefix >= 'a' && *prefix <= 'z' ? (char)(*prefix - 'a' + 'A') : *prefix;
+        if (x != y)
+            return 0;
+    }
+    return 1;
+}
+
+// PresetPortIndex: an infrared port wins over COM1:, whatever their order.
+int PresetPortIndex(int count, PortNameAt nameAt, void *context) {
+    static const char *const wanted[] = {"IR", "COM1:"};
+    if (!nameAt)
+        return -1;
+    for (const char *prefix : wanted) {
+        for (int i = 0; i < count; i++) {
+            const char *name = nameAt(context, i);
+            if (name && StartsIgnoringAsciiCase(name, prefix))
+                return i;
+        }
+    }
+    return -1;
+}
+
 // IsLocalPortName: exactly "LPT" or "COM" at the start; the comparison stops at the
 // first difference, so a shorter name is simply not local.
 int IsLocalPortName(const char *port) {

@@ -25,6 +25,13 @@ int KeyListModelName(const char *list, unsigned index, char *out, size_t outSize
 // Name of the icon resource for a port: "IDI_SETUP", "IDI_PORT" or "IDI_NETWORK".
 const char *PortIconName(const char *port);
 
+// The first of `count` ports, in list order, that the port page chooses in advance: one
+// whose name begins with "IR" (an infrared port), else one beginning with "COM1:", letter
+// case of ASCII ignored; -1 when there is neither. `nameAt` gives the name at an index
+// (NULL for none).
+typedef const char *(*PortNameAt)(void *context, int index);
+int PresetPortIndex(int count, PortNameAt nameAt, void *context);
+
 // 1 when a port name starts with exactly "LPT" or "COM" (upper case): a local port.
 int IsLocalPortName(const char *port);
 

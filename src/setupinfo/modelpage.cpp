@@ -4,6 +4,7 @@
 #include "install/install.h"
 #include "res/resource.h"
 #include "setupinfo/setupinfo.h"
+#include "shell/cmdline.h"
 #include "shell/session.h"
 #include "ui/iconlist.h"
 #include "ui/pages.h"
@@ -21,11 +22,16 @@ int RunModelPage(HWND owner) {
     return (int)DialogBoxParamA(g_instance, "IDD_GETMODEL", owner, ModelPageProc, 0);
 }
 
-// Lists the models in file order, selects the first and puts the focus in the list.
+// Lists the models in file order, selects the one the command line names (else the
+// first) and puts the focus in the list.
 static void OnModelPageInit(HWND page) {
     CentreOverParent(page);
     FillIconList(page, IDC_MODEL_LIST, (short)CountModels(), GetModelName);
-    SendDlgItemMessageA(page, IDC_MODEL_LIST, LB_SETCURSEL, 0, 0);
+    LRESULT chosen = LB_ERR;
+    if (g_arguments.model[0])
+        chosen = SendDlgItemMessageA(page, IDC_MODEL_LIST, LB_FINDSTRINGEXACT, (WPARAM)-1,
+                                     (LPARAM)g_arguments.model);
+    SendDlgItemMessageA(page, IDC_MODEL_LIST, LB_SETCURSEL, chosen == LB_ERR ? 0 : chosen, 0);
     SetFocus(GetDlgItem(page, IDC_MODEL_LIST));
 }
 

@@ -3,7 +3,9 @@
 // installation of the model left behind.
 #include "install/install.h"
 #include "res/resource.h"
+#include "setupinfo/infparse.h"
 #include "setupinfo/setupinfo.h"
+#include "shell/cmdline.h"
 #include "shell/session.h"
 #include "ui/iconlist.h"
 #include "ui/pages.h"
@@ -14,16 +16,27 @@ int RunPortPage(HWND owner) {
     return (int)DialogBoxParamA(g_instance, "IDD_GETPORT", owner, PortPageProc, 0);
 }
 
-// Lists the ports and selects the first whose name begins with "IR", else the first
-// beginning with "COM1:", else none. The second search is handed the -1 the first one
-// gave, so it too starts from the top.
+// The text of entry `index` of the port list, for the choice made in advance.
+static const char *PortListEntry(void *list, int index) {
+    static char text[TEXT_BUFFER_SIZE];
+    if (!ReadListEntry((HWND)list, LB_GETTEXTLEN, LB_GETTEXT, (WPARAM)index, text, sizeof text))
+        return NULL;
+    return text;
+}
+
+// Lists the ports and selects the one the command line names, else the first whose name
+// begins with "IR", else the first beginning with "COM1:", else none.
 static void OnPortPageInit(HWND page) {
     CentreOverParent(page);
     FillIconList(page, IDC_PORT_LIST, (short)CountPorts(), GetPortName);
     HWND list = GetDlgItem(page, IDC_PORT_LIST);
-    LRESULT found = SendMessageA(list, LB_FINDSTRING, (WPARAM)-1, (LPARAM) "IR");
-    if (found == LB_ERR)
-        found = SendMessageA(list, LB_FINDSTRING, (WPARAM)found, (LPARAM) "COM1:");
+    LRESULT found = LB_ERR;
+    if (g_arguments.port[0])
+        found = SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)g_arguments.port);
+    if (found == LB_ERR) {
+        int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+        found = PresetPortIndex(count, PortListEntry, list);
+    }
     SendMessageA(list, LB_SETCURSEL, (WPARAM)found, 0);
     SetFocus(list);
 }

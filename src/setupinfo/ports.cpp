@@ -2,6 +2,7 @@
 // goes with each kind of port.
 #include "setupinfo/setupinfo.h"
 
+#include "install/seam.h"
 #include "res/resource.h"
 #include "setupinfo/infparse.h"
 #include "shell/session.h"
@@ -9,25 +10,20 @@
 
 #include <string.h>
 
-// Number of port enumerations run so far. Nothing is cached between them; tests read
-// this to see how often the spooler was asked.
-unsigned g_portEnumerations;
-
 // Asks the spooler for its ports at level 1. Returns the zero-filled block holding the
 // records and their names (free it with LocalFree) and their number in *count, or NULL
 // when the spooler or the memory fails.
 static PORT_INFO_1A *EnumerateLocalPorts(DWORD *count) {
     DWORD needed = 0;
     DWORD returned = 0;
-    g_portEnumerations++;
     *count = 0;
-    EnumPortsA(NULL, 1, NULL, 0, &needed, &returned);
+    SeamEnumPorts(NULL, 0, &needed, &returned);
     if (needed == 0)
         return NULL;
     PORT_INFO_1A *ports = (PORT_INFO_1A *)LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, needed);
     if (!ports)
         return NULL;
-    if (!EnumPortsA(NULL, 1, (LPBYTE)ports, needed, &needed, &returned)) {
+    if (!SeamEnumPorts((LPBYTE)ports, needed, &needed, &returned)) {
         LocalFree(ports);
         return NULL;
     }
@@ -57,18 +53,37 @@ void GetPortName(unsigned index, char *out) {
     LocalFree(ports);
 }
 
-// ChoosePortIcon: the port list's icon chooser. `text` and `out` may be the same buffer,
-// so the icon is decided before anything is written. The file port is recognised with
-// the system's own letter-case rules.
+// ChoosePortIcon: the port list's icon chooser. `text` and `out` may be the same buffer:
+// the icon is decided before anything is written.
 void ChoosePortIcon(const char *text, char *out) {
-    const char *icon;
-    if (lstrcmpiA(text, "FILE:") == 0)
-        icon = "IDI_SETUP";
-    else if (IsLocalPortName(text))
-        icon = "IDI_PORT";
-    else
-        icon = "IDI_NETWORK";
-    strcpy(out, icon);
+    strcpy(out, PortIconName(text));
+}
+
+static const char *PortRecordName(void *context, int index) {
+    return ((const PORT_INFO_1A *)context)[index].pName;
+}
+
+// FindListedPort: the port the spooler lists as `wanted` (letter case ignored, as the
+// port list finds its entries), or with an empty `wanted` the one the port page chooses
+// in advance; its name as the spooler spells it goes to `out` (1024 bytes). 0 when there
+// is no such port.
+int FindListedPort(const char *wanted, char *out) {
+    DWORD count;
+    PORT_INFO_1A *ports = EnumerateLocalPorts(&count);
+    if (!ports)
+        return 0;
+    int found = -1;
+    if (wanted[0]) {
+        for (DWORD i = 0; i < count && found < 0; i++)
+            if (ports[i].pName && lstrcmpiA(ports[i].pName, wanted) == 0)
+                found = (int)i;
+    } else {
+        found = PresetPortIndex((int)count, PortRecordName, ports);
+    }
+    if (found >= 0)
+        CopyBounded(out, TEXT_BUFFER_SIZE, ports[found].pName);
+    LocalFree(ports);
+    return found >= 0;
 }
 
 // ReadSelectedPort: stores the port selected on the port page; 0 and nothing stored when

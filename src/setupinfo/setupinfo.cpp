@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "setupinfo/infparse.h"
+#include "shell/log.h"
 #include "shell/session.h"
 #include "ui/iconlist.h"
 
@@ -72,6 +73,22 @@ void GetModelName(unsigned index, char *out) {
     KeyListModelName(list, index, out, TEXT_BUFFER_SIZE);
 }
 
+// FindListedModel: the first model of the list that equals `wanted` without regard to
+// letter case, as the model list tells its entries apart; its name as the file spells it
+// goes to `out` (1024 bytes). 0 when the list has no such model.
+int FindListedModel(const char *wanted, char *out) {
+    WORD count = CountModels();
+    for (WORD i = 0; i < count; i++) {
+        char name[TEXT_BUFFER_SIZE] = "";
+        GetModelName(i, name);
+        if (lstrcmpiA(name, wanted) == 0) {
+            strcpy(out, name);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 // Reads one value of the setup information file into a 1024-byte buffer.
 static void ReadInfValue(const char *section, const char *key, const char *fallback, char *value) {
     GetPrivateProfileStringA(section, key, fallback, value, TEXT_BUFFER_SIZE, GetInfPath());
@@ -99,17 +116,26 @@ static void ReadDriverDirectory() {
     directory[length + 1] = '\0';
 }
 
-// LoadModelInstallData: takes the model selected on the model page and reads its copy
-// list, driver directory and data type into the session. Refused like no selection, with
-// the session unchanged: a name too long to be looked up (over 1021 characters), a model
-// whose entry names no install section, or one that gives neither "CopyFiles" nor
-// "DataSection" (nothing could be installed for it), and a "CopyFiles" value longer than
-// the reader's buffer (its last names would be dropped unnoticed).
+// LoadModelInstallData: takes the model selected on the model page and reads its data as
+// below; 0 when nothing is selected.
 int LoadModelInstallData(HWND page) {
     char name[TEXT_BUFFER_SIZE] = "";
     if (!GetSelectedListText(page, IDC_MODEL_LIST, name, MAX_MODEL_NAME + 1))
         return 0;
+    return LoadInstallDataFor(name);
+}
 
+// LoadInstallDataFor: reads the copy list, driver directory and data type of the model
+// into the session, and the name into modelName. Refused, with the session unchanged: a
+// name too long to be looked up (over 1021 characters), a model whose entry names no
+// install section, or one that gives neither "CopyFiles" nor "DataSection" (nothing
+// could be installed for it), and a "CopyFiles" value longer than the reader's buffer
+// (its last names would be dropped unnoticed).
+int LoadInstallDataFor(const char *name) {
+    if (strlen(name) > MAX_MODEL_NAME) {
+        LogLine("read", "model name of %u characters: too long to look up", (unsigned)strlen(name));
+        return 0;
+    }
     char key[TEXT_BUFFER_SIZE];
     char entry[TEXT_BUFFER_SIZE];
     char section[TEXT_BUFFER_SIZE] = "";
@@ -120,16 +146,23 @@ int LoadModelInstallData(HWND page) {
 
     size_t sectionLength;
     const char *field = ModelEntryField(entry, 1, &sectionLength);
-    if (!field)
+    if (!field) {
+        LogLine("read", "\"%s\" in %s: no install section", name, GetInfPath());
         return 0;
+    }
     memcpy(section, field, sectionLength);
     section[sectionLength] = '\0';
     GetPrivateProfileStringA(section, "CopyFiles", "", copyFiles, sizeof copyFiles, GetInfPath());
-    if (strlen(copyFiles) >= TEXT_BUFFER_SIZE)
+    if (strlen(copyFiles) >= TEXT_BUFFER_SIZE) {
+        LogLine("read", "[%s] CopyFiles: %u characters, more than can be read whole", section,
+                (unsigned)strlen(copyFiles));
         return 0;
+    }
     ReadInfValue(section, "DataSection", "", dataSection);
-    if (!copyFiles[0] && !dataSection[0])
+    if (!copyFiles[0] && !dataSection[0]) {
+        LogLine("read", "[%s]: neither CopyFiles nor DataSection, nothing to install", section);
         return 0;
+    }
 
     strcpy(g_session.modelName, name);
     int count = ParseCopyFiles(copyFiles, g_session.copyList, sizeof g_session.copyList);
@@ -143,6 +176,9 @@ int LoadModelInstallData(HWND page) {
         ReadInfValue(dataSection, "DefaultDataType", "RAW", g_session.defaultDataType);
     else
         strcpy(g_session.defaultDataType, "RAW");
+    LogLine("read", "\"%s\": install section [%s], %d files, data type \"%s\", driver directory %s",
+            name, section, g_session.fileCount, g_session.defaultDataType,
+            g_session.driverDirectory[0] ? g_session.driverDirectory : "(none)");
     return 1;
 }
 

@@ -1,6 +1,12 @@
-// Program entry: checks the system, creates the hidden main window and pumps messages
-// until the wizard ends.
+// Program entry: reads the command line, checks the system, creates the hidden main window
+// and pumps messages until the wizard ends; or runs an unattended installation.
+#include "shell/cmdline.h"
+#include "shell/log.h"
+#include "shell/quietrun.h"
+#include "shell/sequencer.h"
 #include "shell/session.h"
+
+#include <stdio.h>
 
 // Registers the class of the hidden main window; 0 when the system refuses it.
 static ATOM RegisterMainWindowClass() {
@@ -25,21 +31,40 @@ static HWND CreateMainWindow() {
                            g_instance, NULL);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    g_instance = instance;
+// The usage, with what is wrong with the line above it when something is; English in
+// both builds, like every text an administrator reads.
+static void ShowUsage(const char *problem) {
+    char text[4 * TEXT_BUFFER_SIZE];
+    if (problem && *problem)
+        snprintf(text, sizeof text, "The command line is wrong: %s.\r\n\r\n%s", problem,
+                 UsageText());
+    else
+        snprintf(text, sizeof text, "%s", UsageText());
+    MessageBoxA(NULL, text, g_profile.wizardTitle,
+                problem && *problem ? MB_ICONERROR : MB_ICONINFORMATION);
+}
+
+// The wizard for a person. Exit code 0 whatever happens, as a person sees the outcome on
+// the finish page.
+static int RunWizard() {
     if (!CheckPlatform()) {
         MessageBoxA(NULL, "This Driver is not supported on this Operating System.", "Install Error",
                     MB_ICONERROR);
         return 0;
     }
     g_session.environment = g_profile.environment;
+    LogLine("start", "wizard for %s, command line: %s", g_profile.environment, GetCommandLineA());
     if (!RegisterMainWindowClass())
         return 0;
     // A missing disk or drive must never bring up the system's critical-error box while
     // the driver files are copied.
     SetErrorMode(SEM_FAILCRITICALERRORS);
 
+    // Without a window (no display, a desktop that refuses it) no timer would ever start
+    // the wizard, and the loop below would wait for good.
     HWND window = CreateMainWindow();
+    if (!window)
+        return 0;
     ShowWindow(window, SW_HIDE);
 
     MSG message;
@@ -51,4 +76,28 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         DispatchMessageA(&message);
     }
     return (int)message.wParam;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    g_instance = instance;
+    int understood = ParseCommandLine(commandLine, &g_arguments);
+    if (g_arguments.quiet)
+        return RunQuiet(understood);
+    if (!understood) {
+        ShowUsage(g_arguments.error);
+        return EXIT_BAD_COMMAND_LINE;
+    }
+    if (g_arguments.help) {
+        ShowUsage(NULL);
+        return 0;
+    }
+    if (g_arguments.log[0] && !OpenLog(g_arguments.log)) {
+        char text[2 * TEXT_BUFFER_SIZE];
+        snprintf(text, sizeof text, "The log file cannot be opened:\r\n%s", g_arguments.log);
+        MessageBoxA(NULL, text, g_profile.wizardTitle, MB_ICONERROR);
+        return EXIT_LOG_UNUSABLE;
+    }
+    int code = RunWizard();
+    CloseLog();
+    return code;
 }

@@ -2,6 +2,8 @@
 // the next step, and runs the slow steps from one-shot timers.
 #include "install/install.h"
 #include "res/resource.h"
+#include "shell/log.h"
+#include "shell/sequencer.h"
 #include "shell/session.h"
 #include "ui/pages.h"
 
@@ -115,6 +117,8 @@ LRESULT CALLBACK SequencerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         PostQuitMessage(0);
         return 0;
     case WM_CLOSE:
+        LogLine("end", "the wizard ends: %s",
+                wParam == OUTCOME_INSTALLED ? "installed" : "failed or cancelled");
         RunFinishPage(window, (int)wParam);
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_COMMAND:

@@ -1,6 +1,8 @@
 // The shared records: OS table, setup session and module handle.
 #include "shell/session.h"
 
+#include "shell/cmdline.h"
+
 const OsProfile OsTable[4] = {
     {0, "J71.INF", "ZelmoxSystems"},
     {1, "J71.INF", "ZelmoxSystems"},
@@ -10,3 +12,4 @@ const OsProfile OsTable[4] = {
 
 SetupSession g_session;
 HINSTANCE g_instance;
+CommandLine g_arguments;

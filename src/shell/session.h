@@ -57,6 +57,3 @@ extern HINSTANCE g_instance;
 
 // 1 when the running system is one the driver supports; sets osIndex and driverVersion.
 int CheckPlatform();
-
-// Window procedure of the hidden main window: runs the wizard step by step.
-LRESULT CALLBACK SequencerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,7 @@
 // the new printer the default printer.
 #include "install/install.h"
 #include "res/resource.h"
+#include "shell/sequencer.h"
 #include "shell/session.h"
 #include "ui/iconlist.h"
 #include "ui/pages.h"

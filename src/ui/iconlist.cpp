@@ -58,17 +58,10 @@ void DrawIconListItem(const DRAWITEMSTRUCT *item, IconChooser chooser) {
     // The program's lists hold nothing longer than 1023 characters; a longer entry is
     // drawn without text rather than overrunning the buffer.
     char text[TEXT_BUFFER_SIZE];
-    text[0] = '\0';
-    UINT getLength = LB_GETTEXTLEN;
-    UINT getText = LB_GETTEXT;
-    if (item->CtlType == ODT_COMBOBOX) {
-        getLength = CB_GETLBTEXTLEN;
-        getText = CB_GETLBTEXT;
-    }
-    LRESULT length = SendMessageA(item->hwndItem, getLength, item->itemID, 0);
-    if (length >= 0 && length < TEXT_BUFFER_SIZE)
-        SendMessageA(item->hwndItem, getText, item->itemID, (LPARAM)text);
-    text[sizeof text - 1] = '\0';
+    int combo = item->CtlType == ODT_COMBOBOX;
+    if (!ReadListEntry(item->hwndItem, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN,
+                       combo ? CB_GETLBTEXT : LB_GETTEXT, item->itemID, text, sizeof text))
+        text[0] = '\0';
 
     ExtTextOutA(dc, 2 * baseUnit + 32, textTop, ETO_OPAQUE | ETO_CLIPPED, r, text,
                 (UINT)strlen(text), NULL);
@@ -83,6 +76,27 @@ void DrawIconListItem(const DRAWITEMSTRUCT *item, IconChooser chooser) {
         DrawFocusRect(dc, r);
 }
 
+// ReadListEntry: the length a list states for an entry may be more than its real length
+// (double-byte text, as the platform documents), never less. An entry stated too long
+// for `text` is read whole into a buffer of the stated size, and only the length the
+// text really has decides whether it fits.
+int ReadListEntry(HWND list, UINT getLength, UINT getText, WPARAM index, char *text, size_t size) {
+    LRESULT stated = SendMessageA(list, getLength, index, 0);
+    if (stated < 0 || size == 0)
+        return 0;
+    if ((size_t)stated < size)
+        return SendMessageA(list, getText, index, (LPARAM)text) >= 0;
+    char *whole = (char *)LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, (SIZE_T)stated + 1);
+    if (!whole)
+        return 0;
+    LRESULT length = SendMessageA(list, getText, index, (LPARAM)whole);
+    int fits = length >= 0 && (size_t)length < size;
+    if (fits)
+        memcpy(text, whole, (size_t)length + 1);
+    LocalFree(whole);
+    return fits;
+}
+
 // GetSelectedListText: the selected entry's text, refused rather than cut when it would
 // not fit, so a page never takes a name other than the one the user chose.
 int GetSelectedListText(HWND dialog, WORD listId, char *text, size_t size) {
@@ -90,9 +104,5 @@ int GetSelectedListText(HWND dialog, WORD listId, char *text, size_t size) {
     LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return 0;
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)selected, 0);
-    if (length == LB_ERR || (size_t)length >= size)
-        return 0;
-    SendMessageA(list, LB_GETTEXT, (WPARAM)selected, (LPARAM)text);
-    return 1;
+    return ReadListEntry(list, LB_GETTEXTLEN, LB_GETTEXT, (WPARAM)selected, text, size);
 }

@@ -15,6 +15,10 @@ void DrawIconListItem(const DRAWITEMSTRUCT *item, IconChooser chooser);
 void DrawPicturePanel(const DRAWITEMSTRUCT *item);
 void DrawSunkenFrame(const RECT *inner, HDC dc);
 
+// Copies entry `index` of a list into `text` (`size` bytes) with the list's own length and
+// text messages (LB_ or CB_). Returns 0, writing nothing, when the entry would not fit.
+int ReadListEntry(HWND list, UINT getLength, UINT getText, WPARAM index, char *text, size_t size);
+
 // Copies the text of the entry selected in list `listId` into `text` (`size` bytes).
 // Returns 0, with `text` untouched, when nothing is selected or the text would not fit.
 int GetSelectedListText(HWND dialog, WORD listId, char *text, size_t size);

@@ -5,7 +5,7 @@
 #include "shell/session.h"
 
 // DrawPicturePanel: frames the control's rectangle less two pixels a side and stretches
-// the bitmap into it. The bitmap is loaded for each draw; without it, or without a
+// the bitmap into it. The bitmap is loaded for each draw; without it, its size or a
 // memory context, nothing at all is drawn.
 void DrawPicturePanel(const DRAWITEMSTRUCT *item) {
     if (item->itemID == (UINT)-1)
@@ -13,6 +13,11 @@ void DrawPicturePanel(const DRAWITEMSTRUCT *item) {
     HBITMAP bitmap = LoadBitmapA(g_instance, MAKEINTRESOURCEA(IDB_PICTURE));
     if (!bitmap)
         return;
+    BITMAP info;
+    if (GetObjectA(bitmap, sizeof info, &info) != (int)sizeof info) {
+        DeleteObject(bitmap);
+        return;
+    }
     HDC memory = CreateCompatibleDC(item->hDC);
     if (!memory) {
         DeleteObject(bitmap);
@@ -25,8 +30,6 @@ void DrawPicturePanel(const DRAWITEMSTRUCT *item) {
     inner.bottom -= 2;
     DrawSunkenFrame(&inner, item->hDC);
 
-    BITMAP info;
-    GetObjectA(bitmap, sizeof info, &info);
     HGDIOBJ kept = SelectObject(memory, bitmap);
     StretchBlt(item->hDC, inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top,
                memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);

@@ -73,5 +73,5 @@ run() {
 
 failed=0
 run x64 DriverDirectoryFullIsInsufficientSpaceAndLeavesNoPartialCopy || failed=1
-run 3 VersionDirectoryFullIsInsufficientSpaceAndLeavesNeitherCopy || failed=1
+run 3 VersionDirectoryFullIsLeftToTheSpooler || failed=1
 exit $failed

@@ -49,6 +49,61 @@ inline std::string BaseName(const std::string &path) {
     return path.substr(path.find_last_of('\\') + 1);
 }
 
+// A file compressed by the LZ library ("SZDD", method 'A': LZSS over a 4096-byte window
+// that starts filled with blanks), expanded here without the platform's help so that its
+// copies are checked against something independent; any other file as it stands.
+inline std::string ExpandSzdd(const std::string &packed) {
+    if (packed.size() < 14 || packed.compare(0, 4, "SZDD") != 0)
+        return packed;
+    std::string out;
+    unsigned char window[4096];
+    std::fill(window, window + sizeof window, ' ');
+    unsigned position = 4096 - 16;
+    auto emit = [&](unsigned char c) {
+        out += (char)c;
+        window[position] = c;
+        position = (position + 1) & 4095;
+    };
+    size_t at = 14;
+    while (at < packed.size()) {
+        unsigned flags = (unsigned char)packed[at++];
+        for (int bit = 0; bit < 8 && at < packed.size(); bit++, flags >>= 1) {
+            if (flags & 1) {
+                emit((unsigned char)packed[at++]);
+                continue;
+            }
+            if (at + 1 >= packed.size())
+                return out;
+            unsigned low = (unsigned char)packed[at], high = (unsigned char)packed[at + 1];
+            at += 2;
+            unsigned from = low | (high & 0xF0) << 4;
+            for (unsigned i = 0; i < (high & 0x0F) + 3; i++)
+                emit(window[(from + i) & 4095]);
+        }
+    }
+    return out;
+}
+
+// The copied files: each in the environment's driver directory and in its "3", the
+// setup folder's file byte for byte, expanded when it is stored compressed.
+inline void ExpectCopied(const std::string &folder, const std::vector<std::string> &files,
+                         const std::string &environment = kEnvironment) {
+    std::string directory = robot::DriverDirectory(environment);
+    ASSERT_FALSE(directory.empty());
+    for (const std::string &name : files) {
+        std::string source;
+        ASSERT_TRUE(robot::ReadWholeFile(folder + "\\" + name, &source)) << name;
+        std::string expected = ExpandSzdd(source);
+        for (const std::string &where : {directory, directory + "\\3"}) {
+            std::string copy;
+            ASSERT_TRUE(robot::ReadWholeFile(where + "\\" + name, &copy))
+                << name << " is missing from " << where;
+            EXPECT_TRUE(copy == expected) << name << " in " << where << " is not "
+                                          << (expected == source ? "a copy" : "its expansion");
+        }
+    }
+}
+
 // The parts of the spooler a case may change, so that it can be put back as it was.
 struct SpoolerState {
     std::set<std::string> printers, drivers, files, versionFiles;

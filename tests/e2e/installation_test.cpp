@@ -99,28 +99,8 @@ class Installation : public ::testing::Test {
         return finish;
     }
 
-    // The copied files: each in the driver directory and in its "3", expanded when the
-    // setup folder holds it compressed, byte for byte otherwise.
     void ExpectCopied(const std::vector<std::string> &files) {
-        std::string directory = DriverDirectory(kEnvironment);
-        ASSERT_FALSE(directory.empty());
-        for (const std::string &name : files) {
-            std::string source;
-            ASSERT_TRUE(ReadWholeFile(folder + "\\" + name, &source)) << name;
-            for (const std::string &where : {directory, directory + "\\3"}) {
-                std::string copy;
-                ASSERT_TRUE(ReadWholeFile(where + "\\" + name, &copy))
-                    << name << " is missing from " << where;
-                if (source.compare(0, 4, "SZDD") == 0) {
-                    EXPECT_NE(copy.compare(0, 4, "SZDD"), 0)
-                        << name << " in " << where << " was not expanded";
-                    EXPECT_EQ(copy.compare(0, 17 + name.size(), "ZELMOX DEMO FILE " + name), 0)
-                        << name << " in " << where << " is not its expanded contents";
-                } else {
-                    EXPECT_EQ(copy, source) << name << " in " << where << " differs";
-                }
-            }
-        }
+        e2e::ExpectCopied(folder, files, kEnvironment);
     }
 };
 

@@ -28,7 +28,12 @@ if [ ! -f "$state/template.ready" ]; then
     # Unmanaged windows: no window manager, and no 2 s wait at every hide or close.
     wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f ||
         die "cannot set X11 Driver Managed=N"
+    # Arial's metrics and linked Hangul for the Korean build's pages; English runs keep
+    # the same faces.
+    WINE=$WINE "$(dirname "$0")/korean-fonts.sh" || die "cannot set the Korean fonts"
     "$WINESERVER" -w
+    # Wine's own fonts (Marlett draws the caption buttons), which this Wine does not find.
+    "$(dirname "$0")/wine-fonts.sh" || die "cannot link Wine's fonts into the template"
     touch "$state/template.ready"
 fi
 

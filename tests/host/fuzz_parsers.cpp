@@ -4,6 +4,7 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "install/copyerrors.h"
 #include "install/progress.h"
 #include "setupinfo/infparse.h"
+#include "shell/cmdline.h"
 
 static void Check(bool condition) {
     if (!condition)
@@ -81,6 +83,46 @@ static void FuzzProgress(const uint8_t *data, size_t size) {
     Check(split >= 3 && split <= 3 + width);
 }
 
+// Whatever the line, every value ends inside its buffer, a refusal says why, and a line
+// that is understood reads the same when its values are given back quoted.
+static void FuzzCommandLine(const std::string &line) {
+    CommandLine *arguments = new CommandLine;
+    int understood = ParseCommandLine(line.c_str(), arguments);
+    for (const char *value : {arguments->model, arguments->port, arguments->log, arguments->error})
+        Check(memchr(value, 0, ARGUMENT_SIZE) != NULL);
+    Check(understood == (arguments->error[0] == 0));
+    if (understood && arguments->model[0] && !strpbrk(arguments->model, "\"\\")) {
+        CommandLine *again = new CommandLine;
+        std::string quoted = std::string("/model \"") + arguments->model + "\"";
+        Check(ParseCommandLine(quoted.c_str(), again) == 1);
+        Check(strcmp(again->model, arguments->model) == 0);
+        delete again;
+    }
+    delete arguments;
+}
+
+static const char *NameOf(void *names, int index) {
+    return (*(std::vector<std::string> *)names)[index].c_str();
+}
+
+// The port chosen in advance is one of the list, and begins as it must.
+static void FuzzPresetPort(const std::string &text) {
+    std::vector<std::string> names;
+    size_t at = 0;
+    while (at <= text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        names.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    int index = PresetPortIndex((int)names.size(), NameOf, &names);
+    Check(index >= -1 && index < (int)names.size());
+    if (index >= 0)
+        Check(strncasecmp(names[index].c_str(), "IR", 2) == 0 ||
+              strncasecmp(names[index].c_str(), "COM1:", 5) == 0);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2)
         return 0;
@@ -88,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string text((const char *)data + 2, size - 2);
     text = text.c_str();
     size_t bufferSize = data[1] * 5 + 1;
-    switch (data[0] % 6) {
+    switch (data[0] % 8) {
     case 0:
         FuzzModelEntry(text);
         break;
@@ -107,6 +149,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     case 5:
         CopyErrorStringId((int)(int8_t)data[1]);
         IsSafeCopyName(text.c_str());
+        break;
+    case 6:
+        FuzzCommandLine(text);
+        break;
+    case 7:
+        FuzzPresetPort(text);
         break;
     }
     return 0;

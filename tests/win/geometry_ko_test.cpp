@@ -1,6 +1,7 @@
 // Every dialog template of the Korean build created for real from the program's own
 // resources, under code page 949: the dialog's client size and each control's place and
-// size against the template, converted to pixels by the dialog itself.
+// size against the template, converted to pixels with the base units of the template's
+// typeface, as the English build's are.
 #include "win/geometry_table.h"
 
 namespace {
@@ -17,7 +18,7 @@ class Geometry : public ::testing::TestWithParam<std::string> {
   protected:
     HWND owner = NULL;
     void SetUp() override {
-        // Dialog units follow the font the system picks for the Korean texts.
+        // Under code page 949 the platform could measure the pages in a Korean face.
         ASSERT_EQ(949u, GetACP()) << "the Korean build is measured under code page 949";
         owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL,
                                 GetModuleHandleA(NULL), NULL);
@@ -61,6 +62,26 @@ TEST_F(Geometry, WelcomeBackgroundTakesTheBitmapsSize) {
     EXPECT_EQ(0, placed.top);
     EXPECT_EQ(497, placed.right - placed.left);
     EXPECT_EQ(309, placed.bottom - placed.top);
+    DestroyWindow(dialog);
+}
+
+// The artwork spans the Korean welcome page as it does the English pages: the page is 333
+// units of Arial 8 pt wide (500 pixels at 96 dpi), the 497-pixel picture leaves less than
+// one character's width of it uncovered. A page measured in a Korean face instead (7-pixel
+// characters: 583 pixels) shows a grey band at the right.
+TEST_F(Geometry, WelcomeArtworkSpansThePageWidth) {
+    HWND dialog =
+        CreateDialogParamA(GetModuleHandleA(NULL), "IDD_WELCOME", owner, geometry::Inert, 0);
+    ASSERT_TRUE(dialog);
+    RECT client;
+    GetClientRect(dialog, &client);
+    SIZE picture = {0, 0};
+    ASSERT_TRUE(geometry::ImageSize(GetWindow(dialog, GW_CHILD), geometry::kArtSized, &picture));
+    geometry::BaseUnits units = geometry::TypefaceUnits(geometry::kArial);
+    EXPECT_EQ(MulDiv(333, units.x, 4), client.right);
+    EXPECT_GE(client.right, picture.cx) << "the page is narrower than its picture";
+    EXPECT_LT(client.right - picture.cx, units.x)
+        << "the page is " << client.right << " pixels wide, its picture " << picture.cx;
     DestroyWindow(dialog);
 }
 

@@ -20,9 +20,11 @@ struct Control {
     int x, y, cx, cy;
 };
 
-// One template: resource name, client size and controls in template (creation) order.
+// One template: resource name, typeface (8 points), client size and controls in template
+// (creation) order.
 struct Template {
     const char *name;
+    const char *face;
     int cx, cy;
     std::vector<Control> controls;
 };
@@ -32,6 +34,9 @@ const DWORD kText = 0x50020000, kBar = 0x50820000, kIcon = 0x50000003;
 const DWORD kArt = 0x5000180E, kArtSized = 0x5000100E;
 const DWORD kPush = 0x50010000, kDefault = 0x50010001, kCheck = 0x50010003;
 const DWORD kPanel = 0x4801000B, kIconList = 0x50A10151;
+
+// Typefaces of the templates.
+const char *const kArial = "Arial", *const kSansSerif = "MS Sans Serif";
 
 // The templates of one build; `korean` selects the Korean resource set.
 inline std::vector<Template> Expected(bool korean) {
@@ -56,6 +61,7 @@ inline std::vector<Template> Expected(bool korean) {
                                   Control{2033, "ListBox", kIconList, 130, 59, 189, 87});
     return {
         {"IDD_WELCOME",
+         kArial,
          333,
          179,
          {
@@ -69,6 +75,7 @@ inline std::vector<Template> Expected(bool korean) {
              {-1, "Static", kText, 163, 16, 154, 27},
          }},
         {"IDD_GETMODEL",
+         kArial,
          333,
          179,
          {
@@ -84,6 +91,7 @@ inline std::vector<Template> Expected(bool korean) {
              {2000, "Button", kPush, 128, 156, 63, 12},
          }},
         {"IDD_GETPORT",
+         kArial,
          333,
          179,
          {
@@ -99,6 +107,7 @@ inline std::vector<Template> Expected(bool korean) {
              {-1, "Static", kIcon, 130, 14, 21, 18},
          }},
         {"IDD_COPY",
+         kSansSerif,
          227,
          79,
          {
@@ -108,6 +117,7 @@ inline std::vector<Template> Expected(bool korean) {
              {2012, "Static", kBar, 6, 36, 215, 13},
          }},
         {"IDD_EXIT",
+         kArial,
          333,
          179,
          {
@@ -121,24 +131,26 @@ inline std::vector<Template> Expected(bool korean) {
              {2040, "Button", kCheck, 166, 90, 151, 10},
          }},
         {"IDD_STATUS",
+         kSansSerif,
          179,
          36,
          {
              {2031, "Static", kText, 44, 15, 126, 10},
              {-1, "Static", kIcon, 13, 9, 20, 20},
          }},
-        {"IDD_MSG_OK", 214, 74, message(text15, {{1, "Button", kDefault, 79, 52, 56, 15}})},
-        {"IDD_MSG_OKCANCEL", 214, 74,
+        {"IDD_MSG_OK", kSansSerif, 214, 74,
+         message(text15, {{1, "Button", kDefault, 79, 52, 56, 15}})},
+        {"IDD_MSG_OKCANCEL", kSansSerif, 214, 74,
          message(text15,
                  {{1, "Button", kDefault, 45, 52, 59, 15}, {2, "Button", kPush, 111, 52, 59, 15}})},
-        {"IDD_MSG_YESNO", 214, 74,
+        {"IDD_MSG_YESNO", kSansSerif, 214, 74,
          message(text13,
                  {{6, "Button", kDefault, 45, 52, 58, 15}, {7, "Button", kPush, 111, 52, 59, 15}})},
-        {"IDD_MSG_YESNOCANCEL", 214, 74,
+        {"IDD_MSG_YESNOCANCEL", kSansSerif, 214, 74,
          message(text13, {{6, "Button", kDefault, 16, 52, 57, 15},
                           {7, "Button", kPush, 77, 52, 58, 15},
                           {2, "Button", kPush, 139, 52, 58, 15}})},
-        {"IDD_MSG_RETRYCANCEL", 214, 74,
+        {"IDD_MSG_RETRYCANCEL", kSansSerif, 214, 74,
          message(text13,
                  {{4, "Button", kDefault, 45, 52, 59, 15}, {2, "Button", kPush, 111, 52, 59, 15}})},
     };
@@ -153,12 +165,50 @@ inline INT_PTR CALLBACK Inert(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }
 
-// Template dialog units converted by the dialog itself. Each of x, y, cx and cy is converted
-// on its own, as the platform does when it creates the control.
-inline RECT Pixels(HWND dialog, int x, int y, int cx, int cy) {
-    RECT units = {x, y, cx, cy};
+// Dialog base units in pixels: a quarter of `x` is one horizontal dialog unit, an eighth of
+// `y` one vertical unit.
+struct BaseUnits {
+    LONG x, y;
+};
+
+// The base units of a template in `face`, 8 points, wherever that face is installed: those
+// of the face in the Western character set, measured as the dialog manager measures a
+// dialog's font (the average width of the 52 Latin letters, (width / 26 + 1) / 2, and their
+// height). The dialog manager asks for the face by name, with no character set that would
+// outweigh it (Wine's asks with DEFAULT_CHARSET), and Windows of every language keeps an
+// installed face then: a Korean page has the pixels of the English one, its Hangul drawn
+// by a linked font, whatever font that is.
+inline BaseUnits TypefaceUnits(const char *face) {
+    HDC screen = GetDC(NULL);
+    LOGFONTA logfont = {};
+    logfont.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    logfont.lfWeight = FW_NORMAL;
+    logfont.lfCharSet = ANSI_CHARSET;
+    logfont.lfQuality = PROOF_QUALITY;
+    lstrcpynA(logfont.lfFaceName, face, LF_FACESIZE);
+    HFONT font = CreateFontIndirectA(&logfont);
+    HGDIOBJ old = SelectObject(screen, font);
+    SIZE letters = {0, 0};
+    GetTextExtentPoint32A(screen, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52,
+                          &letters);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(NULL, screen);
+    return {(letters.cx / 26 + 1) / 2, letters.cy};
+}
+
+// The base units a created dialog converts with.
+inline BaseUnits DialogUnits(HWND dialog) {
+    RECT units = {0, 0, 4, 8};
     MapDialogRect(dialog, &units);
-    return units; // left, top, width, height
+    return {units.right, units.bottom};
+}
+
+// Template dialog units in pixels. Each of x, y, cx and cy is converted on its own, as the
+// platform does when it creates the control.
+inline RECT Pixels(BaseUnits units, int x, int y, int cx, int cy) {
+    return {MulDiv(x, units.x, 4), MulDiv(y, units.y, 8), MulDiv(cx, units.x, 4),
+            MulDiv(cy, units.y, 8)}; // left, top, width, height
 }
 
 // A control's window rectangle in the dialog's client coordinates.
@@ -294,14 +344,14 @@ inline void Pump(DWORD ms) {
 //    these too, so either is accepted there.
 //  - SS_ICON with an icon takes the icon's size; one still waiting for its icon (empty
 //    template text, set later by the program) keeps the template's size.
-inline void CheckControl(HWND dialog, HWND control, const Control &expected) {
+inline void CheckControl(HWND dialog, BaseUnits units, HWND control, const Control &expected) {
     SCOPED_TRACE("control " + std::to_string(expected.id) + " at " + std::to_string(expected.x) +
                  ", " + std::to_string(expected.y) + " (dialog units)");
     EXPECT_EQ(0, lstrcmpiA(ClassName(control).c_str(), expected.className))
         << "class " << ClassName(control);
     EXPECT_EQ(expected.id, (int)(short)GetDlgCtrlID(control));
 
-    RECT want = Pixels(dialog, expected.x, expected.y, expected.cx, expected.cy);
+    RECT want = Pixels(units, expected.x, expected.y, expected.cx, expected.cy);
     RECT got = PlacedRect(dialog, control);
     EXPECT_EQ(want.left, got.left) << "placed at " << Describe(got);
     EXPECT_EQ(want.top, got.top) << "placed at " << Describe(got);
@@ -336,14 +386,20 @@ inline void CheckControl(HWND dialog, HWND control, const Control &expected) {
 }
 
 // Creates the template `expected.name` from the program's own resources, owned by `owner`,
-// and checks its client size and every control; then saves a picture of it as
-// `pictureName`.bmp when a picture folder is known.
+// and checks that it converts with the base units of its typeface (TypefaceUnits) and that
+// its client size and every control are the template's, in those units; then saves a
+// picture of it as `pictureName`.bmp when a picture folder is known.
 inline void CheckTemplate(const Template &expected, HWND owner, const std::string &pictureName) {
     SCOPED_TRACE(expected.name);
     HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), expected.name, owner, Inert, 0);
     ASSERT_TRUE(dialog) << "cannot create " << expected.name << ", error " << GetLastError();
 
-    RECT client, want = Pixels(dialog, 0, 0, expected.cx, expected.cy);
+    BaseUnits units = TypefaceUnits(expected.face), own = DialogUnits(dialog);
+    EXPECT_EQ(units.x, own.x) << "horizontal base unit; " << expected.face << " 8 pt has "
+                              << units.x << " x " << units.y;
+    EXPECT_EQ(units.y, own.y) << "vertical base unit; " << expected.face << " 8 pt has " << units.x
+                              << " x " << units.y;
+    RECT client, want = Pixels(units, 0, 0, expected.cx, expected.cy);
     GetClientRect(dialog, &client);
     EXPECT_EQ(want.right, client.right) << "client width";
     EXPECT_EQ(want.bottom, client.bottom) << "client height";
@@ -351,7 +407,7 @@ inline void CheckTemplate(const Template &expected, HWND owner, const std::strin
     std::vector<HWND> children = Children(dialog);
     EXPECT_EQ(expected.controls.size(), children.size()) << "number of controls";
     for (size_t i = 0; i < children.size() && i < expected.controls.size(); i++)
-        CheckControl(dialog, children[i], expected.controls[i]);
+        CheckControl(dialog, units, children[i], expected.controls[i]);
 
     std::string folder = PictureFolder();
     if (!folder.empty()) {

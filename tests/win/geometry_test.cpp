@@ -1,6 +1,6 @@
 // Every dialog template of the English build created for real from the program's own
 // resources: the dialog's client size and each control's place and size against the
-// template, converted to pixels by the dialog itself.
+// template, converted to pixels with the base units of the template's typeface.
 #include "win/geometry_table.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-// Counted by the port source: every enumeration of the spooler's ports.
-extern unsigned g_portEnumerations;
+// Counted by the test builds' seam: every enumeration of the spooler's ports.
+extern unsigned g_seamPortEnumerations;
 
 namespace {
 
@@ -150,9 +150,9 @@ TEST_F(IconList, PortsFillWithOneEnumerationPerEntryAndOneForTheCount) {
     for (DWORD i = 0; i < count; i++)
         expected.push_back(((PORT_INFO_1A *)block.data())[i].pName);
 
-    unsigned before = g_portEnumerations;
+    unsigned before = g_seamPortEnumerations;
     FillIconList(host, LIST_ID, (short)CountPorts(), GetPortName);
-    EXPECT_EQ(g_portEnumerations - before, count + 1);
+    EXPECT_EQ(g_seamPortEnumerations - before, count + 1);
     EXPECT_EQ(Entries(), expected);
 
     // Past the end the source writes nothing.
@@ -408,14 +408,20 @@ TEST_F(DrawEntry, ChooserGetsTheEntryTextInOneBuffer) {
     EXPECT_EQ(g_chosenFor, (V{"FILE:", "LPT2:"}));
 }
 
-TEST(PicturePanel, BitmapInASunkenFrame) {
+// The picture panel's drawing request, over a 29 x 49 control.
+DRAWITEMSTRUCT PanelItem(HDC dc) {
     g_instance = GetModuleHandleA(NULL);
-    Canvas canvas(40, 60, kSentinel);
     DRAWITEMSTRUCT item = {};
     item.CtlType = ODT_BUTTON;
     item.CtlID = IDC_PICTURE;
-    item.hDC = canvas.dc;
+    item.hDC = dc;
     item.rcItem = {0, 0, 29, 49};
+    return item;
+}
+
+TEST(PicturePanel, BitmapInASunkenFrame) {
+    Canvas canvas(40, 60, kSentinel);
+    DRAWITEMSTRUCT item = PanelItem(canvas.dc);
     DrawPicturePanel(&item);
 
     COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
@@ -465,6 +471,92 @@ TEST(PicturePanel, BitmapInASunkenFrame) {
     for (int y = 0; y < 60; y++)
         for (int x = 0; x < 40; x++)
             ASSERT_EQ(untouched.At(x, y), kSentinel);
+}
+
+// Points this program's import of `function` from `dll` at `replacement` and returns what
+// it pointed at: a platform call made to fail for one test, the product left as it ships.
+void *PatchImport(const char *dll, const char *function, void *replacement) {
+    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
+    IMAGE_NT_HEADERS *headers = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY imports =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (IMAGE_IMPORT_DESCRIPTOR *module =
+             (IMAGE_IMPORT_DESCRIPTOR *)(base + imports.VirtualAddress);
+         module->Name; module++) {
+        if (lstrcmpiA((const char *)(base + module->Name), dll) != 0)
+            continue;
+        IMAGE_THUNK_DATA *name = (IMAGE_THUNK_DATA *)(base + module->OriginalFirstThunk);
+        IMAGE_THUNK_DATA *slot = (IMAGE_THUNK_DATA *)(base + module->FirstThunk);
+        for (; name->u1.AddressOfData; name++, slot++) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
+                strcmp(
+                    (const char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))->Name,
+                    function) != 0)
+                continue;
+            DWORD protection;
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE,
+                           &protection);
+            void *previous = (void *)slot->u1.Function;
+            slot->u1.Function = (ULONG_PTR)replacement;
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
+            return previous;
+        }
+    }
+    return NULL;
+}
+
+int WINAPI FailingGetObject(HANDLE, int, LPVOID) {
+    return 0;
+}
+
+// A bitmap whose size cannot be read is drawn as a missing one: not at all.
+TEST(PicturePanel, NothingWithoutTheBitmapsSize) {
+    Canvas canvas(40, 60, kSentinel);
+    DRAWITEMSTRUCT item = PanelItem(canvas.dc);
+    void *real = PatchImport("gdi32.dll", "GetObjectA", (void *)FailingGetObject);
+    ASSERT_TRUE(real) << "GetObjectA is not imported from gdi32.dll";
+    DrawPicturePanel(&item);
+    PatchImport("gdi32.dll", "GetObjectA", real);
+    for (int y = 0; y < 60; y++)
+        for (int x = 0; x < 40; x++)
+            ASSERT_EQ(canvas.At(x, y), kSentinel) << x << "," << y;
+}
+
+// A list that states entry lengths three times too long, as the platform may for
+// double-byte text.
+WNDPROC g_listProc;
+LRESULT CALLBACK OverstatingList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CallWindowProcA(g_listProc, list, message, wParam, lParam);
+    return message == LB_GETTEXTLEN && result > 0 ? 3 * result : result;
+}
+
+// Entries that fit are read and drawn whole whatever length the list states; one that
+// does not fit is still refused.
+TEST_F(DrawEntry, EntriesAreJudgedByTheirRealLength) {
+    g_listProc = (WNDPROC)SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)OverstatingList);
+    const std::string fits(600, 'k'), tooLong(1100, 'x');
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)fits.c_str());
+    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)tooLong.c_str());
+    ASSERT_EQ(SendMessageA(list, LB_GETTEXTLEN, 0, 0), 1800);
+
+    char text[1024] = "before";
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    ASSERT_TRUE(GetSelectedListText(host, LIST_ID, text, sizeof text));
+    EXPECT_EQ(text, fits);
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    strcpy(text, "before");
+    EXPECT_FALSE(GetSelectedListText(host, LIST_ID, text, sizeof text));
+    EXPECT_STREQ(text, "before");
+
+    Canvas canvas(320, 100, kSentinel);
+    item.hDC = canvas.dc;
+    for (UINT entry : {0u, 1u}) {
+        item.itemID = entry;
+        DrawIconListItem(&item, RecordingChooser);
+    }
+    EXPECT_EQ(g_chosenFor, (V{fits, ""}));
+    SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)g_listProc);
 }
 
 TEST(PicturePanel, FrameAloneAroundAnyRectangle) {

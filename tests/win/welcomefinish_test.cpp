@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
+#include "shell/sequencer.h"
 #include "shell/session.h"
 #include "ui/pages.h"
 #include "win/dialog_driver.h"

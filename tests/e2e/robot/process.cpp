@@ -210,9 +210,11 @@ static void RestoreEnvironment(const std::vector<std::pair<std::string, std::str
 }
 
 bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &program,
-                 const std::vector<std::string> &environment) {
+                 const std::vector<std::string> &environment, const std::string &arguments) {
     std::string path = folder + "\\" + program;
     std::wstring commandLine = L"\"" + Wide(path) + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + Wide(arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};

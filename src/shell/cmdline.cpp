@@ -1,0 +1,183 @@
+// Reading the program's command line.
+#include "shell/cmdline.h"
+
+#include <stdio.h>
+#include <string.h>
+
+// One argument as split from the line: its text, and whether any of it was quoted (a
+// quoted value is never taken for a switch).
+struct Token {
+    char text[ARGUMENT_SIZE];
+    int quoted;
+    int tooLong;
+};
+
+static int IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Appends one character, noting when the argument no longer fits.
+static void Put(Token *token, size_t *length, char c) {
+    if (*length + 1 < sizeof token->text)
+        token->text[(*length)++] = c;
+    else
+        token->tooLong = 1;
+}
+
+// Reads the next argument from *cursor; 0 at the end of the line.
+static int NextToken(const char **cursor, Token *token) {
+    const char *p = *cursor;
+    while (IsBlank(*p))
+        p++;
+    if (!*p) {
+        *cursor = p;
+        return 0;
+    }
+    size_t length = 0;
+    int inQuotes = 0;
+    token->quoted = 0;
+    token->tooLong = 0;
+    while (*p && (inQuotes || !IsBlank(*p))) {
+        if (*p == '\\') {
+            size_t backslashes = 0;
+            while (*p == '\\') {
+                backslashes++;
+                p++;
+            }
+            if (*p != '"') {
+                for (size_t i = 0; i < backslashes; i++)
+                    Put(token, &length, '\\');
+                continue;
+            }
+            for (size_t i = 0; i < backslashes / 2; i++)
+                Put(token, &length, '\\');
+            if (backslashes % 2) {
+                Put(token, &length, '"');
+                p++;
+                continue;
+            }
+        }
+        if (*p == '"') {
+            token->quoted = 1;
+            if (inQuotes && p[1] == '"') {
+                Put(token, &length, '"');
+                p += 2;
+                continue;
+            }
+            inQuotes = !inQuotes;
+            p++;
+            continue;
+        }
+        Put(token, &length, *p++);
+    }
+    token->text[length] = '\0';
+    *cursor = p;
+    return 1;
+}
+
+// Letter case of ASCII ignored: switch names are ASCII.
+static int SameSwitch(const char *a, const char *b) {
+    for (;; a++, b++) {
+        char x = *a >= 'A' && *a <= 'Z' ? (char)(*a - 'A' + 'a') : *a;
+        if (x != *b)
+            return 0;
+        if (!x)
+            return 1;
+    }
+}
+
+enum SwitchKind { SWITCH_NONE, SWITCH_FLAG, SWITCH_VALUE };
+
+// The switch a token names, with where its flag or value goes.
+static SwitchKind FindSwitch(const Token *token, CommandLine *arguments, int **flag, char **value) {
+    const char *text = token->text;
+    if (token->quoted || (text[0] != '/' && text[0] != '-'))
+        return SWITCH_NONE;
+    const char *name = text + 1;
+    if (SameSwitch(name, "quiet"))
+        return *flag = &arguments->quiet, SWITCH_FLAG;
+    if (SameSwitch(name, "default"))
+        return *flag = &arguments->makeDefault, SWITCH_FLAG;
+    if (SameSwitch(name, "?"))
+        return *flag = &arguments->help, SWITCH_FLAG;
+    if (SameSwitch(name, "model"))
+        return *value = arguments->model, SWITCH_VALUE;
+    if (SameSwitch(name, "port"))
+        return *value = arguments->port, SWITCH_VALUE;
+    if (SameSwitch(name, "log"))
+        return *value = arguments->log, SWITCH_VALUE;
+    return SWITCH_NONE;
+}
+
+static int IsSwitch(const Token *token) {
+    CommandLine ignored;
+    int *flag;
+    char *value;
+    return FindSwitch(token, &ignored, &flag, &value) != SWITCH_NONE;
+}
+
+// Keeps the first fault only: it is the one the administrator typed first.
+static void Fault(CommandLine *arguments, const char *format, const char *text) {
+    if (arguments->error[0])
+        return;
+    snprintf(arguments->error, sizeof arguments->error, format, text);
+}
+
+// ParseCommandLine: every argument is read, so that /? and /log are honoured whatever
+// else is wrong with the line.
+int ParseCommandLine(const char *line, CommandLine *arguments) {
+    memset(arguments, 0, sizeof *arguments);
+    if (!line)
+        return 1;
+    const char *cursor = line;
+    Token token, value;
+    while (NextToken(&cursor, &token)) {
+        int *flag = NULL;
+        char *target = NULL;
+        switch (FindSwitch(&token, arguments, &flag, &target)) {
+        case SWITCH_NONE:
+            Fault(arguments, "unknown argument \"%.900s\"", token.text);
+            break;
+        case SWITCH_FLAG:
+            *flag = 1;
+            break;
+        case SWITCH_VALUE: {
+            const char *next = cursor;
+            if (!NextToken(&cursor, &value) || IsSwitch(&value)) {
+                // A switch where the value should be is read as the next argument.
+                cursor = next;
+                Fault(arguments, "%s needs a value", token.text);
+            } else if (!value.text[0]) {
+                Fault(arguments, "%s needs a value", token.text);
+            } else if (value.tooLong) {
+                Fault(arguments, "the value of %s is too long", token.text);
+            } else if (target[0] && strcmp(target, value.text) != 0) {
+                Fault(arguments, "%s is given twice, with different values", token.text);
+            } else {
+                memcpy(target, value.text, strlen(value.text) + 1);
+            }
+            break;
+        }
+        }
+    }
+    return arguments->error[0] == '\0';
+}
+
+const char *UsageText() {
+    return "Installs the printer driver and a printer of the chosen model.\r\n"
+           "\r\n"
+           "  /quiet          install without any window or message, from the\r\n"
+           "                  arguments alone (needs /model)\r\n"
+           "  /model NAME     the printer model, as J71.INF lists it\r\n"
+           "  /port NAME      a port the print spooler lists (default: an infrared\r\n"
+           "                  port, else COM1:)\r\n"
+           "  /default        make the new printer the default printer\r\n"
+           "  /log FILE       append a log of every step to FILE (UTF-8)\r\n"
+           "  /?              show this text\r\n"
+           "\r\n"
+           "Without /quiet, /model and /port choose the entries on the wizard's pages.\r\n"
+           "\r\n"
+           "Exit codes with /quiet: 0 installed, 1603 installation failed,\r\n"
+           "1622 log cannot be opened, 1633 system not supported,\r\n"
+           "1639 wrong command line.";
+}

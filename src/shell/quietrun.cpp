@@ -1,0 +1,183 @@
+// The unattended installation: what the pages would ask is taken from the command line,
+// and what they would show goes to the log. Every operation is the wizard's own, called
+// in the wizard's order, with every check and refusal it has. Only the pauses that let a
+// person read a status box are left out: the spooler does its work within each call.
+#include "shell/quietrun.h"
+
+#include "install/install.h"
+#include "install/report.h"
+#include "setupinfo/setupinfo.h"
+#include "shell/cmdline.h"
+#include "shell/log.h"
+#include "shell/session.h"
+
+#include <io.h>
+#include <lzexpand.h>
+#include <stdio.h>
+#include <string.h>
+
+// The last line of every run: what happened, and the code the caller gets.
+static int Finish(int code, const char *outcome) {
+    LogLine("end", "%s; exit code %d", outcome, code);
+    CloseLog();
+    return code;
+}
+
+// Names the program, the system and the line, so a shared log tells its runs apart.
+static void LogStart() {
+    char computer[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof computer;
+    GetComputerNameA(computer, &size);
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    LogLine("start", "unattended installation for %s on %s, Windows %lu.%lu.%lu, command line: %s",
+            g_profile.environment, computer, version.dwMajorVersion, version.dwMinorVersion,
+            version.dwBuildNumber, GetCommandLineA());
+}
+
+// The model page's Next: an earlier printer of the model's name goes when a driver of
+// that name is installed, then the model's install data are read.
+static int TakeModel(const char *model) {
+    strcpy(g_session.modelName, model);
+    if (LogDriverInstalled())
+        DeleteModelPrinter();
+    return LoadInstallDataFor(model);
+}
+
+// The copy page's work: every file of the list, a file asking for another try tried
+// again (the engine bounds how often).
+static int CopyAllFiles() {
+    int copied = 1;
+    LZStart();
+    for (int index = 0; index < g_session.fileCount;) {
+        int result = CopyOneFile(NULL, index);
+        if (result == COPY_RETRY)
+            continue;
+        if (result != 1) {
+            copied = 0;
+            break;
+        }
+        g_session.copiedCount = ++index;
+    }
+    LZDone();
+    LogLine("copy", "%d of %d files copied", g_session.copiedCount, g_session.fileCount);
+    return copied;
+}
+
+// The name at `index` of copyList; the list was checked when it was read.
+static const char *CopyListName(int index) {
+    const char *name = g_session.copyList;
+    for (int i = 0; i < index && *name; i++)
+        name += strlen(name) + 1;
+    return name;
+}
+
+// Installed means installed: the printer exists on the chosen port with the model's
+// driver, the driver is registered for the build's environment, and every driver file
+// is in the driver directory.
+static int CheckInstalled() {
+    int installed = 1;
+    HANDLE printer = NULL;
+    if (OpenPrinterA(g_session.modelName, &printer, NULL)) {
+        DWORD needed = 0;
+        GetPrinterA(printer, 2, NULL, 0, &needed);
+        PRINTER_INFO_2A *record = needed ? (PRINTER_INFO_2A *)LocalAlloc(LPTR, needed) : NULL;
+        if (!record || !GetPrinterA(printer, 2, (LPBYTE)record, needed, &needed) ||
+            !record->pPortName || lstrcmpiA(record->pPortName, g_session.portName) != 0 ||
+            !record->pDriverName || strcmp(record->pDriverName, g_session.modelName) != 0) {
+            LogLine("check", "printer \"%s\" is not on %s with its driver", g_session.modelName,
+                    g_session.portName);
+            installed = 0;
+        }
+        if (record)
+            LocalFree(record);
+        ClosePrinter(printer);
+    } else {
+        LogLine("check", "printer \"%s\" does not exist, error %lu", g_session.modelName,
+                (unsigned long)GetLastError());
+        installed = 0;
+    }
+    if (!IsModelDriverInstalled()) {
+        LogLine("check", "no driver \"%s\" for %s", g_session.modelName, g_session.environment);
+        installed = 0;
+    }
+    for (int i = 0; i < g_session.fileCount; i++) {
+        char path[2 * TEXT_BUFFER_SIZE];
+        snprintf(path, sizeof path, "%s%s", g_session.driverDirectory, CopyListName(i));
+        if (_access(path, 0) != 0) {
+            LogLine("check", "%s is missing", path);
+            installed = 0;
+        }
+    }
+    if (installed)
+        LogLine("check", "printer \"%s\" on %s, driver for %s, %d files in %s", g_session.modelName,
+                g_session.portName, g_session.environment, g_session.fileCount,
+                g_session.driverDirectory);
+    return installed;
+}
+
+// The port page's Next, the copy page and the writing steps, each stopping the run when
+// the wizard would end on its failure page.
+static int Install(const char *model, const char *port) {
+    if (!TakeModel(model))
+        return Finish(EXIT_INSTALL_FAILED, "the model has nothing that can be installed");
+    strcpy(g_session.portName, port);
+    if (!RemovePreviousInstallation())
+        return Finish(EXIT_INSTALL_FAILED,
+                      "the earlier printer or driver of the model cannot be removed");
+    if (!CopyAllFiles())
+        return Finish(EXIT_INSTALL_FAILED, "a driver file cannot be copied");
+
+    // Registered, removed and registered again, as the wizard's writing steps do.
+    RegisterDriverAndPrinter();
+    RemovePreviousInstallation();
+    if (!RegisterDriverAndPrinter() || !CheckInstalled())
+        return Finish(EXIT_INSTALL_FAILED, "the spooler did not take the driver or the printer");
+
+    if (g_arguments.makeDefault && !MakeDefaultPrinter(g_session.modelName))
+        return Finish(EXIT_INSTALL_FAILED, "the default printer cannot be set");
+    return Finish(EXIT_INSTALLED, "installed");
+}
+
+// RunQuiet: nothing on the machine changes before the command line, the system, the
+// model and the port have all been found right.
+int RunQuiet(int understood) {
+    g_reporter = &g_silentReporter;
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+    if (g_arguments.log[0] && !OpenLog(g_arguments.log))
+        return EXIT_LOG_UNUSABLE;
+    LogStart();
+    if (!understood) {
+        LogLine("args", "%s", g_arguments.error);
+        return Finish(EXIT_BAD_COMMAND_LINE, "wrong command line");
+    }
+    if (g_arguments.help) {
+        LogLine("args", "/? asks for the usage; nothing is installed");
+        return Finish(0, "usage asked for");
+    }
+    if (!g_arguments.model[0]) {
+        LogLine("args", "/quiet needs /model");
+        return Finish(EXIT_BAD_COMMAND_LINE, "wrong command line");
+    }
+    if (!CheckPlatform())
+        return Finish(EXIT_UNSUPPORTED_SYSTEM, "this system is not one the driver supports");
+    g_session.environment = g_profile.environment;
+
+    char model[TEXT_BUFFER_SIZE];
+    if (!FindListedModel(g_arguments.model, model)) {
+        LogLine("args", "model \"%s\" is not listed in %s", g_arguments.model, GetInfPath());
+        return Finish(EXIT_BAD_COMMAND_LINE, "wrong command line");
+    }
+    char port[TEXT_BUFFER_SIZE];
+    if (!FindListedPort(g_arguments.port, port)) {
+        if (g_arguments.port[0])
+            LogLine("args", "port \"%s\" is not listed by the spooler", g_arguments.port);
+        else
+            LogLine("args", "no infrared port and no COM1: to choose; name one with /port");
+        return Finish(EXIT_BAD_COMMAND_LINE, "wrong command line");
+    }
+    LogLine("args", "model \"%s\", port %s%s", model, port,
+            g_arguments.makeDefault ? ", as the default printer" : "");
+    return Install(model, port);
+}

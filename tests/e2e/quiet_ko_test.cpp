@@ -1,0 +1,82 @@
+// An unattended installation by the Korean build under code page 949, of a model with a
+// Korean name: the name reaches the program through its command line in code page 949
+// and comes out of the log readable, in UTF-8. Built for i686 it runs the shipped
+// drvsetup_x86.exe on 32-bit Windows, where the installation succeeds; built for x86-64
+// it runs the test build of the same sources, whose printer on a "Windows NT x86" driver
+// 64-bit Wine refuses (error 87), so the run must fail with 1603 and say why.
+#include "install_fixture.h"
+#include "robot/robot.h"
+
+#include <gtest/gtest.h>
+
+using namespace robot;
+
+namespace {
+
+#ifdef _WIN64
+const char kProgram[] = "drvsetup_ko64_t.exe";
+const bool kPrinterPossible = false;
+#else
+const char kProgram[] = "drvsetup_x86.exe";
+const bool kPrinterPossible = true;
+#endif
+const char kEnvironment[] = "Windows NT x86";
+const char kModel[] = "젤목스 J71 레이저";
+
+// UTF-8 as the system's ANSI code page spells it.
+std::string Ansi(const std::string &utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &wide[0], (int)wide.size()));
+    std::string ansi(wide.size() * 2, '\0');
+    ansi.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), &ansi[0],
+                                    (int)ansi.size(), nullptr, nullptr));
+    return ansi;
+}
+
+TEST(KoreanQuiet, AKoreanModelIsInstalledAndLoggedReadably) {
+    ASSERT_EQ(GetACP(), 949u);
+    const std::string folder = "C:\\quiet_ko", log = folder + "\\설치.log";
+    ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(kProgram)));
+    ASSERT_TRUE(WriteTextFile(folder + "\\J71.INF",
+                              Ansi(std::string("[ZelmoxSystems]\r\n\"") + kModel +
+                                   "\"=J71_LASER,ZELMOXJ71_LASER_0D3A\r\n[J71_LASER]\r\n"
+                                   "CopyFiles=@UNIDRV.DLL,@J71.GPD,@J71LASER.INI\r\n")));
+    std::string deviceBefore = ProfileDevice();
+
+    Wizard wizard;
+    ASSERT_TRUE(StartWizard(&wizard, folder, kProgram, {},
+                            std::string("/quiet /model \"") + kModel + "\" /default /log " + log));
+    DWORD code = WaitForExit(&wizard, 120000);
+    EXPECT_TRUE(CreatedWindowClasses(wizard).empty());
+    StopWizard(&wizard);
+
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(log, &text));
+    EXPECT_NE(text.find(std::string("args     model \"") + kModel + "\", port COM1:"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(std::string("AddPrinterDriver \"") + kModel + "\" for Windows NT x86: ok"),
+              std::string::npos)
+        << text;
+    DriverState driver = GetDriverState(kModel, kEnvironment);
+    EXPECT_TRUE(driver.exists);
+    // Into the spooler's own driver directory: on 64-bit Windows that is the x64 one.
+    e2e::ExpectCopied(folder, {"UNIDRV.DLL", "J71.GPD", "J71LASER.INI"}, "");
+    if (kPrinterPossible) {
+        EXPECT_EQ(code, 0u) << text;
+        EXPECT_EQ(GetPrinterState(kModel).port, "COM1:");
+        EXPECT_EQ(DefaultPrinter(), kModel);
+        EXPECT_NE(text.find("end      installed; exit code 0"), std::string::npos) << text;
+    } else {
+        EXPECT_EQ(code, 1603u) << text;
+        EXPECT_NE(
+            text.find(std::string("AddPrinter \"") + kModel + "\" on COM1:: failed, error 87"),
+            std::string::npos)
+            << text;
+        EXPECT_FALSE(GetPrinterState(kModel).exists);
+        EXPECT_EQ(ProfileDevice(), deviceBefore);
+    }
+}
+
+} // namespace

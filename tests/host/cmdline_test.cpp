@@ -1,0 +1,129 @@
+// The command line as an administrator types it, and the port chosen in advance.
+#include "setupinfo/infparse.h"
+#include "shell/cmdline.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Parsed {
+    int understood;
+    CommandLine arguments;
+};
+
+Parsed Parse(const char *line) {
+    Parsed parsed;
+    parsed.understood = ParseCommandLine(line, &parsed.arguments);
+    return parsed;
+}
+
+TEST(CommandLine, SwitchesInEitherFormAndAnyCase) {
+    Parsed p = Parse("/QUIET -Model \"Zelmox J71 Laser\" /port LPT1: -DEFAULT /Log C:\\setup.log");
+    ASSERT_TRUE(p.understood) << p.arguments.error;
+    EXPECT_TRUE(p.arguments.quiet);
+    EXPECT_TRUE(p.arguments.makeDefault);
+    EXPECT_FALSE(p.arguments.help);
+    EXPECT_STREQ(p.arguments.model, "Zelmox J71 Laser");
+    EXPECT_STREQ(p.arguments.port, "LPT1:");
+    EXPECT_STREQ(p.arguments.log, "C:\\setup.log");
+
+    for (const char *line : {(const char *)"", "   \t ", (const char *)nullptr}) {
+        Parsed none = Parse(line);
+        EXPECT_TRUE(none.understood);
+        EXPECT_FALSE(none.arguments.quiet || none.arguments.help || none.arguments.model[0]);
+    }
+    EXPECT_TRUE(Parse("-?").arguments.help);
+    // A flag given twice is still one flag.
+    EXPECT_TRUE(Parse("/quiet /quiet").understood);
+}
+
+// The runtime's rules for quotes and backslashes.
+TEST(CommandLine, QuotesAndBackslashesAsTheRuntimeSplitsThem) {
+    struct {
+        const char *line, *model;
+    } cases[] = {
+        {"/model \"a b\"", "a b"},
+        {"/model a\" b\"c", "a bc"},
+        {"/model \"say \"\"hi\"\"\"", "say \"hi\""},
+        {"/model a\\\\\"b c\"", "a\\b c"}, // 2n backslashes: n, and the quote groups
+        {"/model a\\\"b", "a\"b"},         // 2n+1: n and a literal quote
+        {"/model C:\\dir\\", "C:\\dir\\"}, // not before a quote: as they stand
+        {"/model \"C:\\dir\\\\\"", "C:\\dir\\"},
+        {"/model \"/quiet\"", "/quiet"}, // quoted, a value and never a switch
+        {"/model \"unended", "unended"},
+    };
+    for (const auto &c : cases) {
+        Parsed p = Parse(c.line);
+        EXPECT_TRUE(p.understood) << c.line << ": " << p.arguments.error;
+        EXPECT_STREQ(p.arguments.model, c.model) << c.line;
+        EXPECT_FALSE(p.arguments.quiet) << c.line;
+    }
+}
+
+// A wrong line names its first fault, and every switch around it is still read, so that
+// /log and /? are honoured.
+TEST(CommandLine, WrongLinesSayWhatIsWrong) {
+    struct {
+        const char *line, *error;
+    } cases[] = {
+        {"/quiet /silent", "unknown argument \"/silent\""},
+        {"/quiet install", "unknown argument \"install\""},
+        {"/quiet \"/default\"", "unknown argument \"/default\""},
+        {"/model", "/model needs a value"},
+        {"/model \"\"", "/model needs a value"},
+        {"/port /quiet", "/port needs a value"},
+        {"/log a.log /LOG b.log", "/LOG is given twice, with different values"},
+        {"/x /y", "unknown argument \"/x\""},
+    };
+    for (const auto &c : cases) {
+        Parsed p = Parse(c.line);
+        EXPECT_FALSE(p.understood) << c.line;
+        EXPECT_STREQ(p.arguments.error, c.error) << c.line;
+    }
+    // The switch that stood where a value belonged still counts.
+    EXPECT_TRUE(Parse("/port /quiet").arguments.quiet);
+    Parsed p = Parse("/bad /log run.log /?");
+    EXPECT_STREQ(p.arguments.log, "run.log");
+    EXPECT_TRUE(p.arguments.help);
+    EXPECT_TRUE(Parse("/model a /model a").understood);
+}
+
+TEST(CommandLine, ValuesFitTheirBuffersOrAreRefused) {
+    std::string longest(ARGUMENT_SIZE - 1, 'm');
+    Parsed p = Parse(("/model " + longest).c_str());
+    EXPECT_TRUE(p.understood);
+    EXPECT_EQ(p.arguments.model, longest);
+
+    p = Parse(("/model " + longest + "m /quiet").c_str());
+    EXPECT_FALSE(p.understood);
+    EXPECT_STREQ(p.arguments.error, "the value of /model is too long");
+    EXPECT_STREQ(p.arguments.model, "");
+    EXPECT_TRUE(p.arguments.quiet);
+
+    p = Parse(("/" + std::string(5000, 'x')).c_str());
+    EXPECT_FALSE(p.understood);
+    EXPECT_LT(strlen(p.arguments.error), (size_t)ARGUMENT_SIZE);
+}
+
+const char *At(void *names, int index) {
+    return (*(std::vector<const char *> *)names)[index];
+}
+
+int Preset(std::vector<const char *> names) {
+    return PresetPortIndex((int)names.size(), At, &names);
+}
+
+TEST(PresetPort, InfraredFirstThenComOneElseNone) {
+    EXPECT_EQ(Preset({"LPT1:", "COM1:", "FILE:", "IR:"}), 3);
+    EXPECT_EQ(Preset({"LPT1:", "com1:", "COM1:"}), 1);
+    EXPECT_EQ(Preset({"IrDA", "IR:"}), 0);
+    EXPECT_EQ(Preset({"COM10:", "COM1:x"}), 1);
+    EXPECT_EQ(Preset({"LPT1:", "COM10:", "I", nullptr, ""}), -1);
+    EXPECT_EQ(Preset({}), -1);
+    EXPECT_EQ(PresetPortIndex(3, nullptr, nullptr), -1);
+}
+
+} // namespace
