@@ -11,12 +11,15 @@ SKIPPED=77
 unset WINELOADER WINESERVER
 export WINEARCH=win32
 
+X86_HARNESS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
 # Directories every x86 Wine process needs at their own paths: the state directory (the
-# prefixes), the build and source trees of the test run (DRVSETUP_BIN, DRVSETUP_SOURCE)
-# and the current directory. One inside another is mounted with it.
+# prefixes), the build and source trees of the test run (DRVSETUP_BIN, DRVSETUP_SOURCE),
+# this harness (scripts run inside) and the current directory. One inside another is
+# mounted with it.
 x86_mount_arguments() {
     local dir kept candidates=() result=()
-    for dir in "$@" "${DRVSETUP_BIN:-}" "${DRVSETUP_SOURCE:-}" "$PWD"; do
+    for dir in "$@" "${DRVSETUP_BIN:-}" "${DRVSETUP_SOURCE:-}" "$X86_HARNESS" "$PWD"; do
         [ -n "$dir" ] && [ -d "$dir" ] && candidates+=("$(cd "$dir" && pwd -P)")
     done
     while IFS= read -r dir; do

@@ -7,7 +7,8 @@
 # its first build), the reason goes into STATE_DIR/unavailable and the setup succeeds:
 # x86-run.sh then reports every x86 test skipped with that reason.
 set -u
-. "$(dirname "$0")/x86-common.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/x86-common.sh"
 
 [ $# -eq 1 ] || die "usage: x86-setup.sh STATE_DIR"
 state=$1
@@ -34,8 +35,8 @@ export DISPLAY=$(cat "$state/display")
 # Taken after the display has started, which must not hold it.
 x86_lock_platform || die "cannot lock the x86 platform"
 
-# Every setting of the template prefix, imported in one process (each costs seconds under
-# emulation). Other prefix settings belong here too.
+# The settings of the template prefix, imported in one process (each costs seconds under
+# emulation); the Korean fonts' follow from korean-fonts.sh, shared with the x64 template.
 prefix_settings() {
     cat <<'EOF'
 Windows Registry Editor Version 5.00
@@ -67,12 +68,20 @@ if [ ! -f "$state/template.ready" ]; then
     # regedit reads UTF-16 with a byte order mark whatever the code page.
     { printf '\xff\xfe'; prefix_settings | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } \
         >"$state/settings.reg" || die "cannot write the prefix settings"
-    LANG=ko_KR.UTF-8 x86_wine "$state" "$prefix" keep /bin/sh -c '
-        "$1" wineboot -i && "$1" regedit /S "$2"' sh "$X86_WINE" "$state/settings.reg" \
+    # Then, as in the x64 template: Arial's metrics with linked Hangul for the Korean pages
+    # (korean-fonts.sh) and Wine's own fonts, which this Wine does not find (wine-fonts.sh),
+    # linked to the chroot's copies.
+    LANG=ko_KR.UTF-8 x86_wine "$state" "$prefix" keep /bin/bash -c '
+        wine=$1 settings=$2 harness=$3
+        "$wine" wineboot -i && "$wine" regedit /S "$settings" &&
+            . "$harness/korean-fonts.sh" && korean_fonts "$wine" &&
+            "$harness/wine-fonts.sh"' bash "$X86_WINE" "$state/settings.reg" "$here" \
         >"$state/wineboot.log" 2>&1 ||
         die "the template prefix did not boot: $(tail -n 5 "$state/wineboot.log")"
-    grep -qx '"Version"="win7"' "$prefix/user.reg" ||
+    grep -qx '"Version"="win7"' "$prefix/user.reg" &&
+        grep -qx '"Gulim"="NanumGothic"' "$prefix/user.reg" ||
         die "the template prefix settings were not applied (see $state/wineboot.log)"
+    [ -L "$prefix/drive_c/windows/Fonts/marlett.ttf" ] || die "Wine's fonts are not linked"
     grep -qx '#arch=win32' "$prefix/system.reg" || die "the template prefix is not 32-bit"
     touch "$state/template.ready"
     echo "x86 template prefix booted in $((SECONDS - begun)) s"
