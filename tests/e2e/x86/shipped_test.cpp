@@ -77,25 +77,6 @@ TEST(ShippedPlatform, WithoutADisplayNoWindowCanBeCreated) {
 class ShippedRoad : public korean::KoreanWizard {
   protected:
     ShippedRoad() : KoreanWizard(korean::kShippedProgram) {}
-
-    // Each file in the driver directory and in its "3", equal byte for byte to the file as
-    // it was before it was compressed for the setup folder (expanded by another program).
-    void ExpectExpandedCopies(const std::vector<std::string> &files) {
-        std::string directory = DriverDirectory(kEnvironment);
-        for (const std::string &name : files) {
-            std::string original;
-            ASSERT_TRUE(ReadWholeFile(BinPath("demo-expanded\\" + name), &original)) << name;
-            ASSERT_NE(original.compare(0, 4, "SZDD"), 0) << name;
-            for (const std::string &where : {directory, directory + "\\3"}) {
-                std::string copy;
-                ASSERT_TRUE(ReadWholeFile(where + "\\" + name, &copy))
-                    << name << " is missing from " << where;
-                EXPECT_TRUE(copy == original)
-                    << name << " in " << where << " differs from the " << original.size()
-                    << "-byte original (" << copy.size() << " bytes)";
-            }
-        }
-    }
 };
 
 TEST_F(ShippedRoad, EveryPageInKoreanEndsWithPrinterDriverFilesAndDefaultPrinter) {
@@ -181,7 +162,9 @@ TEST_F(ShippedRoad, EveryPageInKoreanEndsWithPrinterDriverFilesAndDefaultPrinter
     EXPECT_EQ(DriverDirectory(kEnvironment), DriverDirectory());
     EXPECT_EQ(DriverDirectory(kEnvironment), "C:\\windows\\system32\\spool\\drivers\\w32x86");
     ASSERT_NO_FATAL_FAILURE(e2e::ExpectRegistered(kLaser, kEnvironment, "COM1:", kLaserFiles));
-    ExpectExpandedCopies(kLaserFiles);
+    // Each file in w32x86 and its "3", the setup folder's byte for byte, expanded when it
+    // is stored compressed.
+    e2e::ExpectCopied(folder, kLaserFiles, kEnvironment);
     EXPECT_EQ(DefaultPrinter(), kLaser);
     EXPECT_EQ(ProfileDevice(), std::string(kLaser) + "," + kLaser + ",COM1:");
 }
