@@ -36,7 +36,7 @@ export DISPLAY=$(cat "$state/display")
 x86_lock_platform || die "cannot lock the x86 platform"
 
 # The settings of the template prefix, imported in one process (each costs seconds under
-# emulation); the Korean fonts' follow from korean-fonts.sh, shared with the x64 template.
+# emulation); the Korean font settings are korean-fonts.sh's, shared with the x64 template.
 prefix_settings() {
     cat <<'EOF'
 Windows Registry Editor Version 5.00
