@@ -104,6 +104,40 @@ inline void ExpectCopied(const std::string &folder, const std::vector<std::strin
     }
 }
 
+// The platform refusal: the system's "Install Error" box, with no owner, the hand icon
+// and OK alone, and no main window, shown or hidden, since the check comes before it; OK
+// ends the program with exit code 0. `picture` is handed the box before it is answered.
+template <typename Picture>
+inline void ExpectPlatformRefused(robot::Wizard &wizard, DWORD timeoutMs, Picture picture) {
+    robot::MessageBoxInfo box;
+    ASSERT_TRUE(robot::WaitForSystemMessageBox(wizard, &box, timeoutMs)) << "no message box";
+    EXPECT_EQ(box.caption, "Install Error");
+    EXPECT_EQ(box.text, "This Driver is not supported on this Operating System.");
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), nullptr) << "the box has no owner";
+    ASSERT_TRUE(box.icon) << "the message box shows no icon";
+    robot::Pump(200);
+    EXPECT_EQ(robot::WaitForIcon(box.icon, "hand"), "hand");
+    for (HWND window : robot::TopWindows(wizard, true))
+        EXPECT_NE(robot::ClassOf(window), "J71_Driver_Setup");
+    picture(box.window);
+
+    ASSERT_TRUE(robot::Press(box.window, IDOK));
+    EXPECT_EQ(robot::WaitForExit(&wizard, timeoutMs), 0u);
+    std::vector<std::string> created = robot::CreatedWindowClasses(wizard);
+    EXPECT_NE(std::find(created.begin(), created.end(), "#32770"), created.end())
+        << "the message box itself must have been seen being created";
+    EXPECT_EQ(std::find(created.begin(), created.end(), "J71_Driver_Setup"), created.end());
+}
+
+// Cuts a compressed file of a setup folder to half its length, as a broken copy would.
+inline void TruncateCompressed(const std::string &folder, const std::string &name) {
+    std::string packed;
+    ASSERT_TRUE(robot::ReadWholeFile(folder + "\\" + name, &packed));
+    ASSERT_EQ(packed.compare(0, 4, "SZDD"), 0) << "the demo ships " << name << " compressed";
+    ASSERT_TRUE(robot::WriteTextFile(folder + "\\" + name, packed.substr(0, packed.size() / 2)));
+}
+
 // The parts of the spooler a case may change, so that it can be put back as it was.
 struct SpoolerState {
     std::set<std::string> printers, drivers, files, versionFiles;
