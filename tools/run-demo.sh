@@ -21,6 +21,17 @@
 #   BUILD_DIR=dir  build there instead of build/x64
 set -euo pipefail
 
+# The robot's BMP screenshots in DIR become PNG pictures, listed.
+show_pictures() {
+    local picture
+    for picture in "$1"/*.bmp; do
+        [ -e "$picture" ] || continue
+        convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
+    done
+    echo "Pictures of every page in $1:"
+    ls "$1"
+}
+
 root=$(cd "$(dirname "$0")/.." && pwd)
 korean=0 english=0 headless=0 keep=0 deps=1
 for option in "$@"; do
@@ -73,12 +84,7 @@ x86_demo() {
     DRVSETUP_SOURCE=$root DRVSETUP_BIN=$root/build/x86 WINE_RUN_KEEP=$keep \
         tests/harness/x86-run.sh "$state" build/x86/tests/drive_demo.exe 'C:\J71Setup' \
         drvsetup_x86.exe "Z:${shots//\//\\}" | tr -d '\r' || result=$?
-    for picture in "$shots"/*.bmp; do
-        [ -e "$picture" ] || continue
-        convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
-    done
-    echo "Pictures of every page in $shots:"
-    ls "$shots"
+    show_pictures "$shots"
     if [ $keep = 0 ]; then
         tests/harness/x86-cleanup.sh "$state"
     else
@@ -194,12 +200,7 @@ rm -rf "$shots"
 mkdir -p "$shots"
 status=0
 "$WINE" "$build/tests/drive_demo.exe" 'C:\J71Setup' "$program" "Z:${shots//\//\\}" || status=$?
-for picture in "$shots"/*.bmp; do
-    [ -e "$picture" ] || continue
-    convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
-done
-echo "Pictures of every page in $shots:"
-ls "$shots"
+show_pictures "$shots"
 if [ $korean = 0 ] && [ $english = 0 ]; then
     # Both languages: the Korean run in a prefix of its own once this one is gone.
     cleanup
