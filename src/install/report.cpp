@@ -9,10 +9,11 @@
 #include <stdio.h>
 #include <string.h>
 
-// Sets a control's text unless it shows that text already: every file's turn names the
-// same directory, and setting a text repaints the control and asks the system each time.
+// Sets a control of the copy page to a text unless it shows that text already: every
+// file's turn names the same directory, and setting a text repaints the control and asks
+// the system each time.
 static void ShowText(HWND page, int id, const char *text) {
-    HWND control = GetDlgItem(page, id);
+    HWND control = CopyPageControl(page, id);
     char shown[TEXT_BUFFER_SIZE + 1] = "";
     int length = GetWindowTextA(control, shown, sizeof shown);
     if (control && length < (int)sizeof shown - 1 && strcmp(shown, text) == 0)
