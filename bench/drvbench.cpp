@@ -561,60 +561,95 @@ int main(int argc, char **argv) {
         return 1;
 
     std::map<std::string, std::vector<double>> series;
+    auto last = [&](const char *key) { return series[key].empty() ? -1.0 : series[key].back(); };
     for (int i = 0; i < runs; i++) {
+        std::string failure;
+        auto failed = [&](const std::string &what) {
+            failure = what;
+            return false;
+        };
+        // Measures that are compared with each other, each from the same state. The machine's
+        // pace drifts, and what ran just before a measure counts (the files it wrote and
+        // deleted); so the order turns by one from run to run, and ratios are taken between
+        // measures of the same run.
+        std::vector<std::function<bool()>> copies = {
+            [&] {
+                BareRun bare = RunBare(names, "copy");
+                if (!bare.ok)
+                    return failed("the bare loop: a file failed");
+                series["bare_loop"].push_back(bare.loop);
+                series["bare_span"].push_back(bare.span);
+                return true;
+            },
+            [&] {
+                Installation run = Install(names, program, Watch::Quiet, 0);
+                if (!run.ok)
+                    return failed("the installation: " + run.failure);
+                series["welcome"].push_back(run.welcome);
+                series["pages"].push_back(run.copyShown - run.welcome);
+                series["copy_page"].push_back(run.copyGone - run.copyShown);
+                series["copy_span"].push_back(run.copySpan);
+                series["writing"].push_back(run.finish - run.copyGone);
+                series["finish"].push_back(run.finish);
+                series["peak_working_set"].push_back((double)run.peakWorkingSet);
+                series["peak_pagefile"].push_back((double)run.peakPagefile);
+                return true;
+            },
+        };
+        if (observers) {
+            copies.push_back([&] {
+                Installation blind = Install(names, program, Watch::Blind, blindMs);
+                if (!blind.ok)
+                    return failed("the blind installation: " + blind.failure);
+                series["blind_span"].push_back(blind.copySpan);
+                return true;
+            });
+            copies.push_back([&] {
+                Installation hooked = Install(names, program, Watch::Hooked, 0);
+                if (!hooked.ok)
+                    return failed("the hooked installation: " + hooked.failure);
+                series["hooked_span"].push_back(hooked.copySpan);
+                return true;
+            });
+        }
+        std::vector<std::function<bool()>> quiets = {
+            [&] {
+                BareRun bare = RunBare(names, "install");
+                if (!bare.ok)
+                    return failed("the bare installation: the spooler refused or a file failed");
+                series["bare_install_loop"].push_back(bare.loop);
+                series["bare_install_driver"].push_back(bare.driver);
+                series["bare_install_printer"].push_back(bare.printer);
+                series["bare_install_work"].push_back(bare.work);
+                series["bare_install_process"].push_back(bare.process);
+                return true;
+            },
+            [&] {
+                double empty = EmptyExit();
+                if (empty < 0)
+                    return failed("the empty program");
+                series["empty_exit"].push_back(empty);
+                return true;
+            },
+            [&] {
+                double quiet = QuietInstall(names, program);
+                if (quiet < 0)
+                    return failed("the quiet installation");
+                series["quiet"].push_back(quiet);
+                return true;
+            },
+        };
+        std::rotate(copies.begin(), copies.begin() + i % copies.size(), copies.end());
+        std::rotate(quiets.begin(), quiets.begin() + i % quiets.size(), quiets.end());
+
         ClearInstallation(names);
         series["empty_launch"].push_back(EmptyLaunch());
-        series["empty_exit"].push_back(EmptyExit());
-
-        ClearInstallation(names);
-        BareRun bare = RunBare(names, "copy");
-        if (!bare.ok)
-            return Fail("bare loop", i + 1, "a file failed");
-        series["bare_loop"].push_back(bare.loop);
-        series["bare_span"].push_back(bare.span);
-
-        ClearInstallation(names);
-        Installation run = Install(names, program, Watch::Quiet, 0);
-        if (!run.ok)
-            return Fail("installation", i + 1, run.failure);
-        series["welcome"].push_back(run.welcome);
-        series["pages"].push_back(run.copyShown - run.welcome);
-        series["copy_page"].push_back(run.copyGone - run.copyShown);
-        series["copy_span"].push_back(run.copySpan);
-        series["writing"].push_back(run.finish - run.copyGone);
-        series["finish"].push_back(run.finish);
-        series["peak_working_set"].push_back((double)run.peakWorkingSet);
-        series["peak_pagefile"].push_back((double)run.peakPagefile);
-
-        if (observers) {
-            ClearInstallation(names);
-            Installation blind = Install(names, program, Watch::Blind, blindMs);
-            if (!blind.ok)
-                return Fail("blind installation", i + 1, blind.failure);
-            series["blind_span"].push_back(blind.copySpan);
-            ClearInstallation(names);
-            Installation hooked = Install(names, program, Watch::Hooked, 0);
-            if (!hooked.ok)
-                return Fail("hooked installation", i + 1, hooked.failure);
-            series["hooked_span"].push_back(hooked.copySpan);
-        }
-
-        ClearInstallation(names);
-        BareRun bareInstall = RunBare(names, "install");
-        if (!bareInstall.ok)
-            return Fail("bare installation", i + 1, "the spooler refused or a file failed");
-        series["bare_install_loop"].push_back(bareInstall.loop);
-        series["bare_install_driver"].push_back(bareInstall.driver);
-        series["bare_install_printer"].push_back(bareInstall.printer);
-        series["bare_install_work"].push_back(bareInstall.work);
-        series["bare_install_process"].push_back(bareInstall.process);
-
-        ClearInstallation(names);
-        double quiet = QuietInstall(names, program);
-        if (quiet < 0)
-            return Fail("quiet installation", i + 1, "see above");
-        series["quiet"].push_back(quiet);
-
+        for (const auto *group : {&copies, &quiets})
+            for (const auto &measure : *group) {
+                ClearInstallation(names);
+                if (!measure())
+                    return Fail("run", i + 1, failure);
+            }
         ClearInstallation(names);
         std::map<std::string, double> steps = QuietSteps(names, program);
         if (steps.empty())
@@ -622,15 +657,13 @@ int main(int argc, char **argv) {
         for (const auto &step : steps)
             series["quiet_log_" + step.first].push_back(step.second);
 
-        fprintf(stderr,
-                "drvbench: run %d of %d: copy %.3f s (bare %.3f s)%s, quiet %.3f s (bare work "
-                "%.3f s + empty %.3f s)\n",
-                i + 1, runs, run.copySpan, bare.span,
-                observers ? (", blind " + std::to_string(series["blind_span"].back()) +
-                             " s, hooked " + std::to_string(series["hooked_span"].back()) + " s")
-                                .c_str()
-                          : "",
-                quiet, bareInstall.work, series["empty_exit"].back());
+        fprintf(stderr, "drvbench: run %d of %d: copy %.3f s (bare %.3f s", i + 1, runs,
+                last("copy_span"), last("bare_span"));
+        if (observers)
+            fprintf(stderr, ", blind %.3f s, hooked %.3f s", last("blind_span"),
+                    last("hooked_span"));
+        fprintf(stderr, "), quiet %.3f s (bare work %.3f s + empty %.3f s)\n", last("quiet"),
+                last("bare_install_work"), last("empty_exit"));
     }
     ClearInstallation(names);
 
