@@ -562,94 +562,96 @@ int main(int argc, char **argv) {
 
     std::map<std::string, std::vector<double>> series;
     auto last = [&](const char *key) { return series[key].empty() ? -1.0 : series[key].back(); };
-    for (int i = 0; i < runs; i++) {
-        std::string failure;
-        auto failed = [&](const std::string &what) {
-            failure = what;
-            return false;
-        };
-        // Measures that are compared with each other, each from the same state. The machine's
-        // pace drifts, and what ran just before a measure counts (the files it wrote and
-        // deleted); so the order turns by one from run to run, and ratios are taken between
-        // measures of the same run.
-        std::vector<std::function<bool()>> copies = {
-            [&] {
-                BareRun bare = RunBare(names, "copy");
-                if (!bare.ok)
-                    return failed("the bare loop: a file failed");
-                series["bare_loop"].push_back(bare.loop);
-                series["bare_span"].push_back(bare.span);
-                return true;
-            },
-            [&] {
-                Installation run = Install(names, program, Watch::Quiet, 0);
-                if (!run.ok)
-                    return failed("the installation: " + run.failure);
-                series["welcome"].push_back(run.welcome);
-                series["pages"].push_back(run.copyShown - run.welcome);
-                series["copy_page"].push_back(run.copyGone - run.copyShown);
-                series["copy_span"].push_back(run.copySpan);
-                series["writing"].push_back(run.finish - run.copyGone);
-                series["finish"].push_back(run.finish);
-                series["peak_working_set"].push_back((double)run.peakWorkingSet);
-                series["peak_pagefile"].push_back((double)run.peakPagefile);
-                return true;
-            },
-        };
-        if (observers) {
-            copies.push_back([&] {
-                Installation blind = Install(names, program, Watch::Blind, blindMs);
-                if (!blind.ok)
-                    return failed("the blind installation: " + blind.failure);
-                series["blind_span"].push_back(blind.copySpan);
-                return true;
-            });
-            copies.push_back([&] {
-                Installation hooked = Install(names, program, Watch::Hooked, 0);
-                if (!hooked.ok)
-                    return failed("the hooked installation: " + hooked.failure);
-                series["hooked_span"].push_back(hooked.copySpan);
-                return true;
-            });
-        }
-        std::vector<std::function<bool()>> quiets = {
-            [&] {
-                BareRun bare = RunBare(names, "install");
-                if (!bare.ok)
-                    return failed("the bare installation: the spooler refused or a file failed");
-                series["bare_install_loop"].push_back(bare.loop);
-                series["bare_install_driver"].push_back(bare.driver);
-                series["bare_install_printer"].push_back(bare.printer);
-                series["bare_install_work"].push_back(bare.work);
-                series["bare_install_process"].push_back(bare.process);
-                return true;
-            },
-            [&] {
-                double empty = EmptyExit();
-                if (empty < 0)
-                    return failed("the empty program");
-                series["empty_exit"].push_back(empty);
-                return true;
-            },
-            [&] {
-                double quiet = QuietInstall(names, program);
-                if (quiet < 0)
-                    return failed("the quiet installation");
-                series["quiet"].push_back(quiet);
-                return true;
-            },
-        };
-        std::rotate(copies.begin(), copies.begin() + i % copies.size(), copies.end());
-        std::rotate(quiets.begin(), quiets.begin() + i % quiets.size(), quiets.end());
+    std::string failure;
+    auto failed = [&](const std::string &what) {
+        failure = what;
+        return false;
+    };
+    // The bare measures, each from the same state as the wizard's.
+    auto bareCopy = [&] {
+        ClearInstallation(names);
+        BareRun bare = RunBare(names, "copy");
+        if (!bare.ok)
+            return failed("the bare loop: a file failed");
+        series["bare_loop"].push_back(bare.loop);
+        series["bare_span"].push_back(bare.span);
+        return true;
+    };
+    auto bareInstall = [&] {
+        ClearInstallation(names);
+        BareRun bare = RunBare(names, "install");
+        double empty = EmptyExit();
+        if (!bare.ok || empty < 0)
+            return failed("the bare installation: the spooler refused or a file failed");
+        series["bare_install_loop"].push_back(bare.loop);
+        series["bare_install_driver"].push_back(bare.driver);
+        series["bare_install_printer"].push_back(bare.printer);
+        series["bare_install_work"].push_back(bare.work);
+        series["bare_install_process"].push_back(bare.process);
+        series["empty_exit"].push_back(empty);
+        series["bare_install_sum"].push_back(bare.work + empty);
+        return true;
+    };
+    // The wizard's measures: each its span, keyed by watch.
+    auto install = [&](Watch watch, const char *key) {
+        ClearInstallation(names);
+        Installation run = Install(names, program, watch, blindMs);
+        if (!run.ok)
+            return failed(std::string(key) + ": " + run.failure);
+        series[key].push_back(run.copySpan);
+        if (watch != Watch::Quiet)
+            return true;
+        series["welcome"].push_back(run.welcome);
+        series["pages"].push_back(run.copyShown - run.welcome);
+        series["copy_page"].push_back(run.copyGone - run.copyShown);
+        series["writing"].push_back(run.finish - run.copyGone);
+        series["finish"].push_back(run.finish);
+        series["peak_working_set"].push_back((double)run.peakWorkingSet);
+        series["peak_pagefile"].push_back((double)run.peakPagefile);
+        return true;
+    };
+    // `ratio` of the newest of `key` to the mean of the two newest of `reference`: the
+    // measures just before and just after it.
+    auto bracketed = [&](const char *key, const char *reference, const char *ratio) {
+        const std::vector<double> &around = series[reference];
+        double mean = (around[around.size() - 1] + around[around.size() - 2]) / 2;
+        series[ratio].push_back(last(key) / mean);
+    };
 
+    for (int i = 0; i < runs; i++) {
         ClearInstallation(names);
         series["empty_launch"].push_back(EmptyLaunch());
-        for (const auto *group : {&copies, &quiets})
-            for (const auto &measure : *group) {
-                ClearInstallation(names);
-                if (!measure())
-                    return Fail("run", i + 1, failure);
-            }
+
+        // The machine's pace drifts within seconds, and a measure depends on what ran just
+        // before it (files written and deleted). So each of the wizard's copy stages lies
+        // between two bare loops and is compared with their mean, and the order of the
+        // wizard's stages turns by one from run to run.
+        struct Stage {
+            Watch watch;
+            const char *span, *ratio;
+        };
+        std::vector<Stage> watches = {{Watch::Quiet, "copy_span", "copy_ratio"}};
+        if (observers) {
+            watches.push_back({Watch::Blind, "blind_span", "blind_ratio"});
+            watches.push_back({Watch::Hooked, "hooked_span", "hooked_ratio"});
+        }
+        std::rotate(watches.begin(), watches.begin() + i % watches.size(), watches.end());
+        if (!bareCopy())
+            return Fail("run", i + 1, failure);
+        for (const Stage &stage : watches) {
+            if (!install(stage.watch, stage.span) || !bareCopy())
+                return Fail("run", i + 1, failure);
+            bracketed(stage.span, "bare_span", stage.ratio);
+        }
+
+        // Likewise the quiet installation, between two bare runs and empty programs.
+        ClearInstallation(names);
+        double quiet = -1;
+        if (!bareInstall() || (quiet = QuietInstall(names, program)) < 0 || !bareInstall())
+            return Fail("run", i + 1, failure.empty() ? "the quiet installation" : failure);
+        series["quiet"].push_back(quiet);
+        bracketed("quiet", "bare_install_sum", "quiet_ratio");
+
         ClearInstallation(names);
         std::map<std::string, double> steps = QuietSteps(names, program);
         if (steps.empty())

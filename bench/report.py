@@ -57,11 +57,9 @@ def series(values, key):
     return median(samples), min(samples), max(samples)
 
 
-def ratios(values, numerator, denominators):
-    """Per-run ratios of one series to the sum of others, as (median, lowest, highest)."""
-    per_run = [
-        top / sum(values[d][i] for d in denominators) for i, top in enumerate(values[numerator])
-    ]
+def quotients(values, numerator, denominator):
+    """Per-run quotients of two series, as (median, lowest, highest)."""
+    per_run = [top / bottom for top, bottom in zip(values[numerator], values[denominator])]
     return median(per_run), min(per_run), max(per_run)
 
 
@@ -149,7 +147,7 @@ def program_rows(exe, objdump):
 def copy_rows(values, files):
     copy_span = series(values, "copy_span")
     bare_span = series(values, "bare_span")
-    ratio = ratios(values, "copy_span", ["bare_span"])
+    ratio = series(values, "copy_ratio")
     copy_page = series(values, "copy_page")
     page_less_delays = tuple(v - COPY_DELAYS for v in copy_page)
     bare_loop = series(values, "bare_loop")
@@ -184,8 +182,8 @@ def copy_rows(values, files):
                 "  check: copy stage with nothing watching at all (the driver asleep)",
                 "%s = %s bare loop; the run above is %s this" % (
                     spread(blind),
-                    times(ratios(values, "blind_span", ["bare_span"])),
-                    times(ratios(values, "copy_span", ["blind_span"])),
+                    times(series(values, "blind_ratio")),
+                    times(quotients(values, "copy_ratio", "blind_ratio")),
                 ),
                 "",
                 "",
@@ -195,8 +193,8 @@ def copy_rows(values, files):
                 "(the earlier benchmark's observer)",
                 "%s = %s bare loop = %s the unwatched stage" % (
                     spread(hooked),
-                    times(ratios(values, "hooked_span", ["bare_span"])),
-                    times(ratios(values, "hooked_span", ["blind_span"])),
+                    times(series(values, "hooked_ratio")),
+                    times(quotients(values, "hooked_ratio", "blind_ratio")),
                 ),
                 "",
                 "",
@@ -223,8 +221,8 @@ def quiet_rows(values, files):
     quiet = series(values, "quiet")
     work = series(values, "bare_install_work")
     empty = series(values, "empty_exit")
-    ratio = ratios(values, "quiet", ["bare_install_work", "empty_exit"])
-    total = median([w + e for w, e in zip(values["bare_install_work"], values["empty_exit"])])
+    ratio = series(values, "quiet_ratio")
+    total = series(values, "bare_install_sum")[0]
     rows = [
         (
             "Unattended installation (/quiet), %d files, process start to exit" % files,
@@ -343,8 +341,9 @@ def main():
     before = os.environ.get("BENCH_LOAD_BEFORE", "unknown")
     print(
         "Date: %s. Machine: %d CPUs (nproc), %s; %s under Xvfb in a fresh prefix. "
-        "Figures are the median of %d runs, with the lowest and highest in brackets; ratios "
-        "are taken run by run. Load average (1, 5, 15 min) %s before, %s after."
+        "Figures are the median of %d runs, with the lowest and highest in brackets; each "
+        "ratio is taken within a run, against the mean of the bare measures just before and "
+        "just after. Load average (1, 5, 15 min) %s before, %s after."
         % (now, os.cpu_count() or 0, cpu_model(), wine_version(), runs, before, after)
     )
     print()
