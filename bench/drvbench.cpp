@@ -1,33 +1,43 @@
 // The benchmark's driver, run under Wine in a fresh prefix: times the wizard driven from
-// outside by the robot, a bare loop of the platform's LZ copy over the same files, and an
-// empty windowed program's start as the platform's own share of a launch. Prints one
-// "key=value" line per figure for bench/report.py.
+// outside by the robot, its unattended installation, the same platform work done bare by
+// barebench.exe, and two empty programs' starts as the platform's own share of a launch.
+// Prints one "key=value,value,..." line per series (one value a run) for bench/report.py.
 //
-//   drvbench.exe SETUP_FOLDER PROGRAM RUNS
+//   drvbench.exe SETUP_FOLDER PROGRAM RUNS [observers]
 //
 // SETUP_FOLDER (a Windows path) holds the program, its J71.INF with one model and the
-// files that model copies (bench/make_setup.py), and emptywin.exe. Everything is copied to
-// C:\bench\setup first, so the wizard and the bare loop read the same files from the same
-// drive.
+// files that model copies (bench/make_setup.py), emptywin.exe, emptyexit.exe and
+// barebench.exe. Everything is copied to C:\bench\setup first: the wizard and the bare
+// loop read the same files from the same drive, and both write them into the spooler's
+// driver directory and its "3", each starting with the 200 files gone and the model's
+// printer and driver removed.
+//
+// Nothing watches the wizard while it copies: it is started without any hook, and from
+// the moment its copy page shows until its last file is in "3" this program only sleeps,
+// looking for that file (one file-system query, no window or server request) every 250
+// ms. With "observers" each run also copies once with nothing looking at all (a fixed
+// sleep) and once under the robot's event hook with polling every 5 ms, so the table
+// shows what watching costs.
 #include "robot/robot.h"
 
-#include <lzexpand.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <io.h>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
 const char kSetup[] = "C:\\bench\\setup";
-const char kBareTarget[] = "C:\\bench\\bare\\";
+const char kBareResult[] = "C:\\bench\\bare.txt";
+const char kQuietLog[] = "C:\\bench\\quiet.log";
 const char kSuccess[] = "The Installation has done successfully.";
 const char kModel[] = "Zelmox J71 Bench";
+const char kEnvironment[] = "Windows x64";
 const char kPort[] = "LPT1:";
 
 // ---- Time ----
@@ -41,8 +51,15 @@ double Seconds() {
     return (double)now.QuadPart / (double)frequency.QuadPart;
 }
 
+// Milliseconds since midnight on the local clock, the clock of the wizard's log lines.
+double LocalMs() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return ((now.wHour * 60.0 + now.wMinute) * 60.0 + now.wSecond) * 1000.0 + now.wMilliseconds;
+}
+
 // Pumps this thread's messages, then waits at most `ms` milliseconds for more (the robot's
-// window-creation hook is delivered through them).
+// event hook, when there is one, is delivered through them).
 void Rest(DWORD ms) {
     MSG message;
     while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
@@ -65,15 +82,7 @@ double WaitUntil(const std::function<bool()> &done, DWORD timeoutMs, DWORD stepM
     }
 }
 
-double Median(std::vector<double> values) {
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// ---- Files ----
+// ---- Files and the spooler ----
 
 // Names of the model's files, read from the setup information the way the wizard reads
 // them (one CopyFiles value, comma-separated, optional leading at signs).
@@ -115,7 +124,7 @@ ULONGLONG ChangeTime(const std::string &path) {
 
 // Seconds from the end of the first file's expansion to the end of the last one's, read from
 // the change times of the expanded files (the LZ library sets their times as it closes
-// them): the same yardstick for the wizard and the bare loop, free of any polling. It spans
+// them): the same yardstick for the wizard and the bare loop, taken after the fact. It spans
 // every file's whole turn but the first, the copies into "3" included. (The copies in "3"
 // cannot serve: registering the driver copies its files there once more.)
 double CopySpan(const std::string &directory, const std::vector<std::string> &names) {
@@ -133,61 +142,90 @@ int CountPresent(const std::string &directory, const std::vector<std::string> &n
     return present;
 }
 
-void DeleteAll(const std::string &directory, const std::vector<std::string> &names) {
+std::string DriverDirectory() {
+    static std::string directory = robot::DriverDirectory() + "\\";
+    return directory;
+}
+
+// Every measured run starts from the same state: no printer or driver of the model, none of
+// its files in the driver directory or its "3".
+void ClearInstallation(const std::vector<std::string> &names) {
+    PRINTER_DEFAULTSA defaults = {NULL, NULL, PRINTER_ALL_ACCESS};
+    HANDLE printer;
+    if (OpenPrinterA((LPSTR)kModel, &printer, &defaults)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+    DeletePrinterDriverA(NULL, (LPSTR)kEnvironment, (LPSTR)kModel);
     for (const std::string &name : names) {
-        DeleteFileA((directory + name).c_str());
-        DeleteFileA((directory + "3\\" + name).c_str());
+        DeleteFileA((DriverDirectory() + name).c_str());
+        DeleteFileA((DriverDirectory() + "3\\" + name).c_str());
     }
 }
 
-// ---- The bare loop ----
+// ---- Programs ----
 
-// What the wizard's copy engine asks of the platform for each file, and nothing else: the
-// existence test and deletion of both destinations, the LZ expansion into the directory
-// and the plain copy into its subdirectory "3". Returns the loop's wall time, or a
-// negative value when a file failed.
-double BareLoop(const std::vector<std::string> &names) {
-    std::string directory = kBareTarget;
+// Starts `program` of the setup folder there, with nothing attached to it: no event hook,
+// no debugger, no inherited handles.
+bool Start(robot::Wizard *wizard, const std::string &program, const std::string &arguments) {
+    std::string path = std::string(kSetup) + "\\" + program;
+    std::string line = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(path.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, kSetup, &startup,
+                        &info))
+        return false;
+    CloseHandle(info.hThread);
+    wizard->process = info.hProcess;
+    wizard->pid = info.dwProcessId;
+    wizard->mainThread = info.dwThreadId;
+    wizard->folder = kSetup;
+    return true;
+}
+
+// Runs a program that needs no answer from start to end, waiting on its process alone.
+// Its exit code (STILL_ACTIVE when it did not end within two minutes); `seconds` from
+// CreateProcess until the wait saw it end.
+DWORD RunToExit(const std::string &program, const std::string &arguments, double *seconds) {
+    robot::Wizard run;
     double start = Seconds();
-    LZStart();
-    for (const std::string &name : names) {
-        std::string first = directory + name, second = directory + "3\\" + name;
-        if (_access(first.c_str(), 0) == 0)
-            _unlink(first.c_str());
-        if (_access(second.c_str(), 0) == 0)
-            _unlink(second.c_str());
-        OFSTRUCT sourceRecord = {}, targetRecord = {};
-        INT source = LZOpenFileA((LPSTR)name.c_str(), &sourceRecord, OF_READ);
-        if (source < 0) {
-            LZDone();
-            return -1;
-        }
-        INT target = LZOpenFileA((LPSTR)first.c_str(), &targetRecord, OF_CREATE);
-        if (target < 0) {
-            LZClose(source);
-            LZDone();
-            return -1;
-        }
-        LONG written = CopyLZFile(source, target);
-        LZClose(source);
-        LZClose(target);
-        CopyFileA(first.c_str(), second.c_str(), FALSE);
-        if (written < 0) {
-            LZDone();
-            return -1;
-        }
-    }
-    LZDone();
-    return Seconds() - start;
+    if (!Start(&run, program, arguments))
+        return STILL_ACTIVE;
+    DWORD waited = WaitForSingleObject(run.process, 120000);
+    *seconds = Seconds() - start;
+    DWORD code = STILL_ACTIVE;
+    if (waited == WAIT_OBJECT_0)
+        GetExitCodeProcess(run.process, &code);
+    robot::StopWizard(&run);
+    return code;
 }
 
-// ---- The platform's own share of a launch ----
+// "key=value" lines of a small text file, by key.
+std::map<std::string, std::string> ReadKeys(const std::string &path) {
+    std::map<std::string, std::string> values;
+    std::string text;
+    if (!robot::ReadWholeFile(path, &text))
+        return values;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        std::string line = text.substr(at, end == std::string::npos ? end : end - at);
+        size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    return values;
+}
+
+// ---- The platform's own share ----
 
 // From CreateProcess to the first visible window of an empty windowed program.
 double EmptyLaunch() {
     robot::Wizard program;
     double start = Seconds();
-    if (!robot::StartWizard(&program, kSetup, "emptywin.exe"))
+    if (!Start(&program, "emptywin.exe", ""))
         return -1;
     HWND window = NULL;
     double shown = WaitUntil(
@@ -199,12 +237,50 @@ double EmptyLaunch() {
         10000, 1);
     if (window)
         PostMessageA(window, WM_CLOSE, 0, 0);
-    robot::WaitForExit(&program, 5000);
+    WaitForSingleObject(program.process, 5000);
     robot::StopWizard(&program);
     return shown < 0 ? -1 : shown - start;
 }
 
-// ---- One whole installation ----
+// From CreateProcess to the end of an empty program that ends at once.
+double EmptyExit() {
+    double seconds = -1;
+    return RunToExit("emptyexit.exe", "", &seconds) == 0 ? seconds : -1;
+}
+
+struct BareRun {
+    bool ok = false;
+    double loop = -1, driver = -1, printer = -1, work = -1; // as barebench timed them
+    double process = -1;                                    // CreateProcess to its end
+    double span = -1; // change times of the expanded files, as for the wizard
+};
+
+BareRun RunBare(const std::vector<std::string> &names, const char *mode) {
+    BareRun run;
+    DeleteFileA(kBareResult);
+    if (RunToExit("barebench.exe", std::string(mode) + " " + kBareResult, &run.process) != 0)
+        return run;
+    std::map<std::string, std::string> values = ReadKeys(kBareResult);
+    if (!values.count("work"))
+        return run;
+    run.loop = atof(values["loop"].c_str());
+    run.driver = atof(values["driver"].c_str());
+    run.printer = atof(values["printer"].c_str());
+    run.work = atof(values["work"].c_str());
+    run.span = CopySpan(DriverDirectory(), names);
+    run.ok = CountPresent(DriverDirectory(), names) == (int)names.size() &&
+             CountPresent(DriverDirectory() + "3\\", names) == (int)names.size();
+    return run;
+}
+
+// ---- The wizard driven by the robot ----
+
+// How the wizard is watched while it copies.
+enum class Watch {
+    Quiet,  // no hook; a look for its last file in "3" every 250 ms
+    Blind,  // no hook; a fixed sleep, nothing looked at
+    Hooked, // the robot's event hook on its process, and polling every 5 ms
+};
 
 struct Installation {
     bool ok = false;
@@ -230,14 +306,41 @@ bool ChooseAndGoOn(HWND page, int listId, const std::string &text) {
            robot::Press(page, robot::kNext);
 }
 
-Installation Install(const std::vector<std::string> &names, const std::string &program) {
+// Waits, asleep but for a look every 250 ms, until `path` exists; false after the timeout.
+bool SleepUntilFile(const std::string &path, DWORD timeoutMs) {
+    for (DWORD slept = 0; slept < timeoutMs; slept += 250) {
+        Sleep(250);
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+    }
+    return false;
+}
+
+// The copy stage as `watch` watches it, from the copy page seen to the page gone (a
+// negative value when a blind sleep outlasted the page).
+double WatchCopying(HWND page, const std::vector<std::string> &names, Watch watch, DWORD blindMs) {
+    auto gone = [&] { return !IsWindow(page) || !IsWindowVisible(page); };
+    if (watch == Watch::Hooked)
+        return WaitUntil(gone, 120000, 5);
+    if (watch == Watch::Blind) {
+        Sleep(blindMs);
+        if (gone())
+            return -1;
+    } else if (!SleepUntilFile(DriverDirectory() + "3\\" + names.back(), 120000)) {
+        return -1;
+    }
+    // The page closes a second after the last file: there is time to see it go.
+    return WaitUntil(gone, 120000, 2);
+}
+
+Installation Install(const std::vector<std::string> &names, const std::string &program, Watch watch,
+                     DWORD blindMs) {
     Installation run;
     robot::Wizard wizard;
-    std::string driverDirectory = robot::DriverDirectory() + "\\";
-    DeleteAll(driverDirectory, names);
-
     double start = Seconds();
-    if (!robot::StartWizard(&wizard, kSetup, program)) {
+    bool started = watch == Watch::Hooked ? robot::StartWizard(&wizard, kSetup, program)
+                                          : Start(&wizard, program, "");
+    if (!started) {
         run.failure = "cannot start " + program;
         return run;
     }
@@ -265,15 +368,16 @@ Installation Install(const std::vector<std::string> &names, const std::string &p
     if (!ChooseAndGoOn(page, robot::kPortList, kPort))
         return fail(std::string("no port ") + kPort);
 
+    // The page's first file starts 100 ms after it shows: the robot is asleep by then.
     double shown = WaitUntil([&] { return (page = FindPage(wizard, robot::kCopyBar)); }, 20000, 2);
     if (shown < 0)
         return fail("no copy page");
-    // Slower polling while files are copied, so the robot takes little from the wizard.
-    double gone = WaitUntil([&] { return !IsWindow(page) || !IsWindowVisible(page); }, 120000, 5);
-    if (gone < 0)
-        return fail("the copy page did not close");
     run.copyShown = shown - start;
-    run.copyGone = gone - start;
+    double gone = WatchCopying(page, names, watch, blindMs);
+    if (gone >= 0)
+        run.copyGone = gone - start;
+    else if (watch != Watch::Blind)
+        return fail("the copy page did not close");
 
     seen = WaitUntil([&] { return (page = FindPage(wizard, robot::kFinishText)); }, 30000, 2);
     if (seen < 0)
@@ -289,48 +393,151 @@ Installation Install(const std::vector<std::string> &names, const std::string &p
     std::string outcome = robot::ControlText(page, robot::kFinishText);
     robot::SetCheck(page, robot::kFinishCheck, false);
     robot::Press(page, robot::kOk);
-    if (robot::WaitForExit(&wizard, 10000) == STILL_ACTIVE)
+    if (WaitForSingleObject(wizard.process, 10000) != WAIT_OBJECT_0)
         return fail("the wizard did not end");
     robot::StopWizard(&wizard);
     if (outcome != kSuccess)
         return fail("finish page says \"" + outcome + "\"");
 
-    run.copySpan = CopySpan(driverDirectory, names);
-    run.copied = CountPresent(driverDirectory, names);
-    run.copiedInVersion = CountPresent(driverDirectory + "3\\", names);
-    run.ok = true;
+    run.copySpan = CopySpan(DriverDirectory(), names);
+    run.copied = CountPresent(DriverDirectory(), names);
+    run.copiedInVersion = CountPresent(DriverDirectory() + "3\\", names);
+    run.ok = run.copied == (int)names.size() && run.copiedInVersion == (int)names.size();
+    if (!run.ok)
+        run.failure = "files missing after the installation";
     return run;
 }
 
-void Print(const char *key, double value) {
-    printf("%s=%.4f\n", key, value);
+// ---- The unattended installation ----
+
+std::string QuietArguments(bool logged) {
+    std::string arguments = std::string("/quiet /model \"") + kModel + "\" /port " + kPort;
+    return logged ? arguments + " /log " + kQuietLog : arguments;
 }
 
-void PrintAll(const char *key, const std::vector<double> &values) {
-    printf("%s=", key);
+// One quiet installation, process start to exit; a negative value when it failed.
+double QuietInstall(const std::vector<std::string> &names, const std::string &program) {
+    double seconds = -1;
+    DWORD code = RunToExit(program, QuietArguments(false), &seconds);
+    if (code != 0 || CountPresent(DriverDirectory(), names) != (int)names.size()) {
+        fprintf(stderr, "drvbench: the quiet installation ended with %lu\n", (unsigned long)code);
+        return -1;
+    }
+    return seconds;
+}
+
+// Where a quiet installation's time goes, read from its log: each step ends at the last
+// line it writes, and the log's clock is the local time in milliseconds.
+struct LogLine {
+    double ms;
+    std::string step, text;
+};
+
+std::vector<LogLine> ReadLog(const std::string &path) {
+    std::vector<LogLine> lines;
+    std::string text;
+    if (!robot::ReadWholeFile(path, &text))
+        return lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find("\r\n", at);
+        std::string line = text.substr(at, end == std::string::npos ? end : end - at);
+        at = end == std::string::npos ? text.size() : end + 2;
+        unsigned year, month, day, hour, minute, second, milli;
+        char step[16] = "";
+        int used = 0;
+        if (sscanf(line.c_str(), "%u-%u-%u %u:%u:%u.%u %15s %n", &year, &month, &day, &hour,
+                   &minute, &second, &milli, step, &used) < 8)
+            continue;
+        double ms = ((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + milli;
+        lines.push_back({ms, step, line.substr(used)});
+    }
+    return lines;
+}
+
+// Seconds of each step of a logged quiet installation, by name; empty when it failed.
+std::map<std::string, double> QuietSteps(const std::vector<std::string> &names,
+                                         const std::string &program) {
+    std::map<std::string, double> steps;
+    DeleteFileA(kQuietLog);
+    double seconds = -1;
+    double launched = LocalMs();
+    if (RunToExit(program, QuietArguments(true), &seconds) != 0)
+        return steps;
+    double ended = launched + seconds * 1000;
+    std::vector<LogLine> lines = ReadLog(kQuietLog);
+    if (lines.empty() || CountPresent(DriverDirectory(), names) != (int)names.size())
+        return steps;
+
+    // Boundaries: the last line before the first file, the copy's summary, the two
+    // registrations' lines and the removal between them, the check, the end.
+    auto find = [&](size_t from, const std::function<bool(const LogLine &)> &is) {
+        for (size_t i = from; i < lines.size(); i++)
+            if (is(lines[i]))
+                return i;
+        return lines.size();
+    };
+    auto contains = [](const LogLine &line, const char *step, const char *text) {
+        return line.step == step && line.text.find(text) != std::string::npos;
+    };
+    size_t firstCopy = find(0, [](const LogLine &l) { return l.step == "copy"; });
+    size_t copied =
+        find(firstCopy, [&](const LogLine &l) { return contains(l, "copy", "files copied"); });
+    size_t driver1 =
+        find(copied, [&](const LogLine &l) { return contains(l, "register", "AddPrinterDriver"); });
+    size_t printer1 = find(
+        driver1 + 1, [&](const LogLine &l) { return contains(l, "register", "AddPrinter \""); });
+    size_t driver2 = find(printer1 + 1, [&](const LogLine &l) {
+        return contains(l, "register", "AddPrinterDriver");
+    });
+    size_t printer2 = find(
+        driver2 + 1, [&](const LogLine &l) { return contains(l, "register", "AddPrinter \""); });
+    size_t end = find(printer2 + 1, [](const LogLine &l) { return l.step == "end"; });
+    if (firstCopy == 0 || end >= lines.size())
+        return steps;
+    auto span = [&](size_t from, size_t to) { return (lines[to].ms - lines[from].ms) / 1000; };
+    steps["start"] = (lines[0].ms - launched) / 1000;
+    steps["prepare"] = span(0, firstCopy - 1);
+    steps["copy"] = span(firstCopy - 1, copied);
+    steps["driver1"] = span(copied, driver1);
+    steps["printer1"] = span(driver1, printer1);
+    steps["remove"] = span(printer1, driver2 - 1);
+    steps["driver2"] = span(driver2 - 1, driver2);
+    steps["printer2"] = span(driver2, printer2);
+    steps["check"] = span(printer2, end);
+    steps["exit"] = (ended - lines[end].ms) / 1000;
+    steps["total"] = seconds;
+    return steps;
+}
+
+// ---- Output ----
+
+void PrintAll(const std::string &key, const std::vector<double> &values) {
+    printf("%s=", key.c_str());
     for (size_t i = 0; i < values.size(); i++)
         printf("%s%.4f", i ? "," : "", values[i]);
     printf("\n");
 }
 
+int Fail(const char *what, int run, const std::string &why) {
+    fprintf(stderr, "drvbench: %s %d failed: %s\n", what, run, why.c_str());
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 4) {
-        fprintf(stderr, "usage: drvbench SETUP_FOLDER PROGRAM RUNS\n");
+    if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "observers")) {
+        fprintf(stderr, "usage: drvbench SETUP_FOLDER PROGRAM RUNS [observers]\n");
         return 2;
     }
     std::string program = argv[2];
     int runs = std::max(1, atoi(argv[3]));
+    bool observers = argc == 5;
     if (!robot::MakeSetupFolder(kSetup, argv[1])) {
         fprintf(stderr, "drvbench: cannot copy %s to %s\n", argv[1], kSetup);
         return 1;
     }
-    // The bare loop, like the wizard, opens its sources by bare name: from here.
-    SetCurrentDirectoryA(kSetup);
-    CreateDirectoryA("C:\\bench\\bare", NULL);
-    CreateDirectoryA("C:\\bench\\bare\\3", NULL);
-
     std::vector<std::string> names = CopyList();
     printf("files=%d\n", (int)names.size());
     if (names.empty()) {
@@ -339,55 +546,131 @@ int main(int argc, char **argv) {
     }
 
     // A first pass of each brings files and code into memory; it is not counted.
-    DeleteAll(kBareTarget, names);
-    if (BareLoop(names) < 0) {
+    ClearInstallation(names);
+    BareRun warm = RunBare(names, "copy");
+    if (!warm.ok) {
         fprintf(stderr, "drvbench: the bare loop failed\n");
         return 1;
     }
+    // A blind sleep long enough for four times the bare loop, after the page's 100 ms.
+    DWORD blindMs = 100 + (DWORD)(4000 * warm.work) + 200;
     EmptyLaunch();
+    EmptyExit();
+    ClearInstallation(names);
+    if (QuietInstall(names, program) < 0)
+        return 1;
 
-    std::vector<double> empty, bare, bareSpan, welcome, pages, copyPage, copySpan, writing, finish;
-    std::vector<double> peakWorkingSet, peakPagefile;
+    std::map<std::string, std::vector<double>> series;
+    auto last = [&](const char *key) { return series[key].empty() ? -1.0 : series[key].back(); };
+    std::string failure;
+    auto failed = [&](const std::string &what) {
+        failure = what;
+        return false;
+    };
+    // The bare measures, each from the same state as the wizard's.
+    auto bareCopy = [&] {
+        ClearInstallation(names);
+        BareRun bare = RunBare(names, "copy");
+        if (!bare.ok)
+            return failed("the bare loop: a file failed");
+        series["bare_loop"].push_back(bare.loop);
+        series["bare_span"].push_back(bare.span);
+        return true;
+    };
+    auto bareInstall = [&] {
+        ClearInstallation(names);
+        BareRun bare = RunBare(names, "install");
+        double empty = EmptyExit();
+        if (!bare.ok || empty < 0)
+            return failed("the bare installation: the spooler refused or a file failed");
+        series["bare_install_loop"].push_back(bare.loop);
+        series["bare_install_driver"].push_back(bare.driver);
+        series["bare_install_printer"].push_back(bare.printer);
+        series["bare_install_work"].push_back(bare.work);
+        series["bare_install_process"].push_back(bare.process);
+        series["empty_exit"].push_back(empty);
+        series["bare_install_sum"].push_back(bare.work + empty);
+        return true;
+    };
+    // The wizard's measures: each its span, keyed by watch.
+    auto install = [&](Watch watch, const char *key) {
+        ClearInstallation(names);
+        Installation run = Install(names, program, watch, blindMs);
+        if (!run.ok)
+            return failed(std::string(key) + ": " + run.failure);
+        series[key].push_back(run.copySpan);
+        if (watch != Watch::Quiet)
+            return true;
+        series["welcome"].push_back(run.welcome);
+        series["pages"].push_back(run.copyShown - run.welcome);
+        series["copy_page"].push_back(run.copyGone - run.copyShown);
+        series["writing"].push_back(run.finish - run.copyGone);
+        series["finish"].push_back(run.finish);
+        series["peak_working_set"].push_back((double)run.peakWorkingSet);
+        series["peak_pagefile"].push_back((double)run.peakPagefile);
+        return true;
+    };
+    // `ratio` of the newest of `key` to the mean of the two newest of `reference`: the
+    // measures just before and just after it.
+    auto bracketed = [&](const char *key, const char *reference, const char *ratio) {
+        const std::vector<double> &around = series[reference];
+        double mean = (around[around.size() - 1] + around[around.size() - 2]) / 2;
+        series[ratio].push_back(last(key) / mean);
+    };
+
     for (int i = 0; i < runs; i++) {
-        empty.push_back(EmptyLaunch());
-        DeleteAll(kBareTarget, names);
-        bare.push_back(BareLoop(names));
-        bareSpan.push_back(CopySpan(kBareTarget, names));
-        Installation run = Install(names, program);
-        if (!run.ok) {
-            fprintf(stderr, "drvbench: installation %d failed: %s\n", i + 1, run.failure.c_str());
-            return 1;
+        ClearInstallation(names);
+        series["empty_launch"].push_back(EmptyLaunch());
+
+        // The machine's pace drifts within seconds, and a measure depends on what ran just
+        // before it (files written and deleted). So each of the wizard's copy stages lies
+        // between two bare loops and is compared with their mean, and the order of the
+        // wizard's stages turns by one from run to run.
+        struct Stage {
+            Watch watch;
+            const char *span, *ratio;
+        };
+        std::vector<Stage> watches = {{Watch::Quiet, "copy_span", "copy_ratio"}};
+        if (observers) {
+            watches.push_back({Watch::Blind, "blind_span", "blind_ratio"});
+            watches.push_back({Watch::Hooked, "hooked_span", "hooked_ratio"});
         }
-        if (run.copied != (int)names.size() || run.copiedInVersion != (int)names.size()) {
-            fprintf(stderr, "drvbench: installation %d copied %d files and %d into \"3\"\n", i + 1,
-                    run.copied, run.copiedInVersion);
-            return 1;
+        std::rotate(watches.begin(), watches.begin() + i % watches.size(), watches.end());
+        if (!bareCopy())
+            return Fail("run", i + 1, failure);
+        for (const Stage &stage : watches) {
+            if (!install(stage.watch, stage.span) || !bareCopy())
+                return Fail("run", i + 1, failure);
+            bracketed(stage.span, "bare_span", stage.ratio);
         }
-        welcome.push_back(run.welcome);
-        pages.push_back(run.copyShown - run.welcome);
-        copyPage.push_back(run.copyGone - run.copyShown);
-        copySpan.push_back(run.copySpan);
-        writing.push_back(run.finish - run.copyGone);
-        finish.push_back(run.finish);
-        peakWorkingSet.push_back((double)run.peakWorkingSet);
-        peakPagefile.push_back((double)run.peakPagefile);
-        fprintf(
-            stderr,
-            "drvbench: run %d of %d: welcome %.3f s, copy %.3f s (bare %.3f s), finish %.3f s\n",
-            i + 1, runs, run.welcome, run.copySpan, bareSpan.back(), run.finish);
+
+        // Likewise the quiet installation, between two bare runs and empty programs.
+        ClearInstallation(names);
+        double quiet = -1;
+        if (!bareInstall() || (quiet = QuietInstall(names, program)) < 0 || !bareInstall())
+            return Fail("run", i + 1, failure.empty() ? "the quiet installation" : failure);
+        series["quiet"].push_back(quiet);
+        bracketed("quiet", "bare_install_sum", "quiet_ratio");
+
+        ClearInstallation(names);
+        std::map<std::string, double> steps = QuietSteps(names, program);
+        if (steps.empty())
+            return Fail("logged quiet installation", i + 1, "no complete log");
+        for (const auto &step : steps)
+            series["quiet_log_" + step.first].push_back(step.second);
+
+        fprintf(stderr, "drvbench: run %d of %d: copy %.3f s (bare %.3f s", i + 1, runs,
+                last("copy_span"), last("bare_span"));
+        if (observers)
+            fprintf(stderr, ", blind %.3f s, hooked %.3f s", last("blind_span"),
+                    last("hooked_span"));
+        fprintf(stderr, "), quiet %.3f s (bare work %.3f s + empty %.3f s)\n", last("quiet"),
+                last("bare_install_work"), last("empty_exit"));
     }
+    ClearInstallation(names);
 
     printf("runs=%d\n", runs);
-    const std::pair<const char *, std::vector<double> *> series[] = {
-        {"empty_launch", &empty}, {"bare_loop", &bare},  {"bare_span", &bareSpan},
-        {"welcome", &welcome},    {"pages", &pages},     {"copy_page", &copyPage},
-        {"copy_span", &copySpan}, {"writing", &writing}, {"finish", &finish},
-    };
-    for (const auto &one : series) {
-        PrintAll((std::string(one.first) + "_all").c_str(), *one.second);
-        Print(one.first, Median(*one.second));
-    }
-    Print("peak_working_set", *std::max_element(peakWorkingSet.begin(), peakWorkingSet.end()));
-    Print("peak_pagefile", *std::max_element(peakPagefile.begin(), peakPagefile.end()));
+    for (const auto &one : series)
+        PrintAll(one.first, one.second);
     return 0;
 }

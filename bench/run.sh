@@ -2,13 +2,20 @@
 # The benchmark, in one command: builds what is missing (both programs, the benchmark's own
 # Windows programs, its setup folder of 200 SZDD files), measures everything in one fresh
 # Wine prefix under Xvfb and prints the table with each figure beside its limit.
-#   bench/run.sh [RUNS]        (default 5; figures are medians over the runs)
+#   bench/run.sh [--observers] [RUNS]   (default 5; figures are medians over the runs)
+# --observers adds to every run a copy stage with nothing watching the wizard at all and one
+# under the robot's event hook and 5 ms polling, to show what watching costs.
 # The table is also written to build/bench/table.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+observers=
+if [ "${1:-}" = --observers ]; then
+    observers=observers
+    shift
+fi
 runs=${1:-5}
-[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "usage: bench/run.sh [RUNS]" >&2; exit 2; }
+[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "usage: bench/run.sh [--observers] [RUNS]" >&2; exit 2; }
 
 tools/install-deps.sh
 
@@ -32,17 +39,26 @@ if [ ! -f "$setup/J71.INF" ] || [ ! -f "$setup/A200" ] ||
     rm -rf "$setup"
     python3 bench/make_setup.py "$setup" demo build/x64/drvsetup_x64.exe >&2
 fi
-cp build/x64/drvsetup_x64.exe "$out/emptywin.exe" "$setup/"
+cp build/x64/drvsetup_x64.exe "$out/emptywin.exe" "$out/emptyexit.exe" "$out/barebench.exe" \
+    "$setup/"
 
 # One Xvfb and one booted Windows 7 prefix of the benchmark's own, copied fresh for the run.
 state=$out/wine
 tests/harness/setup.sh "$state"
 trap 'tests/harness/cleanup.sh "$state"' EXIT
 
-echo "=== measuring ($runs runs; about $((runs * 15 + 20)) s)" >&2
+per_run=25
+[ -z "$observers" ] || per_run=45
+echo "=== measuring ($runs runs${observers:+ with the observer check}; about $((runs * per_run + 20)) s)" >&2
+# The load the figures were taken under: the load average and the busiest processes, so a
+# run beside other work can be told apart.
+export BENCH_LOAD_BEFORE
+BENCH_LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
+echo "load average before: $BENCH_LOAD_BEFORE" >&2
+ps -eo pcpu=,comm= --sort=-pcpu | head -5 >&2
 windows_setup="Z:${setup//\//\\}"
 tests/harness/wine-run.sh "$state" "$out/drvbench.exe" "$windows_setup" drvsetup_x64.exe \
-    "$runs" >"$out/results.txt"
+    "$runs" $observers >"$out/results.txt"
 
 python3 bench/report.py "$out/results.txt" build/x64/drvsetup_x64.exe \
     build/x86/drvsetup_x86.exe >"$out/table.md"

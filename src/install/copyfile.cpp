@@ -86,26 +86,42 @@ static int DeleteIfPresent(const char *path) {
     return 0;
 }
 
-// The size a compressed (SZDD) source announces in its header; 0 for a plain file, or
-// one whose header cannot be read, which the expansion copies unchanged.
-static int AnnouncedSize(const OFSTRUCT *opened, unsigned long *size) {
-    HANDLE file = CreateFileA(opened->szPathName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    unsigned char header[SZDD_HEADER_SIZE];
-    DWORD read = 0;
-    BOOL ok = ReadFile(file, header, sizeof header, &read, NULL);
-    CloseHandle(file);
-    return ok && ReadSzddSize(header, read, size);
+// What a source's first bytes say: whether it is compressed (SZDD), and then the size it
+// expands to. A plain file, or one whose header cannot be read, is copied unchanged.
+struct SourceHeader {
+    int compressed;
+    unsigned long announced;
+};
+
+// Opens the source as LZOpenFileA does, OpenFile and then LZInit (which gives back the
+// plain file when it is not compressed), and reads its header from that same open on the
+// way, so that the size check needs no second open of the file. Returns the handle for
+// the LZ library, or LZERROR_BADINHANDLE as LZOpenFileA does when the file cannot be
+// opened.
+static INT OpenSource(const char *path, OFSTRUCT *opened, UINT style, SourceHeader *header) {
+    header->compressed = 0;
+    HFILE file = OpenFile(path, opened, style);
+    if (file == HFILE_ERROR)
+        return LZERROR_BADINHANDLE;
+    unsigned char bytes[SZDD_HEADER_SIZE];
+    UINT read = _lread(file, bytes, sizeof bytes);
+    if (read != (UINT)HFILE_ERROR)
+        header->compressed = ReadSzddSize(bytes, read, &header->announced);
+    if (_llseek(file, 0, FILE_BEGIN) != 0) {
+        _lclose(file);
+        return LZERROR_BADINHANDLE;
+    }
+    INT lz = LZInit(file);
+    return lz <= 0 ? file : lz;
 }
 
 // Expands the opened source into the first destination. The platform answers a
 // truncated or garbled compressed file with a size and no error, so a size other than
 // the header's is taken for damaged data.
-static int ExpandFile(INT source, INT destination, const OFSTRUCT *opened, const CopyPaths *paths) {
-    unsigned long announced = 0;
-    int compressed = AnnouncedSize(opened, &announced);
+static int ExpandFile(INT source, INT destination, const OFSTRUCT *opened,
+                      const SourceHeader *header, const CopyPaths *paths) {
+    int compressed = header->compressed;
+    unsigned long announced = header->announced;
     INT result = SeamCopyLZFile(source, destination);
     LZClose(source);
     LZClose(destination);
@@ -197,7 +213,9 @@ int CopyOneFile(HWND page, int index) {
     int secondHeld = DeleteIfPresent(paths.second);
 
     OFSTRUCT sourceRecord = {}, destinationRecord = {};
-    INT source = LZOpenFileA(paths.source, &sourceRecord, OF_READ | g_reporter->sourcePrompt);
+    SourceHeader header;
+    INT source =
+        OpenSource(paths.source, &sourceRecord, OF_READ | g_reporter->sourcePrompt, &header);
     if (source < 0) {
         LogLine("copy", "%s: cannot be opened, LZ result %d", paths.source, (int)source);
         return RefuseFile(page);
@@ -217,7 +235,7 @@ int CopyOneFile(HWND page, int index) {
         return RefuseFile(page);
     }
 
-    int result = ExpandFile(source, destination, &sourceRecord, &paths);
+    int result = ExpandFile(source, destination, &sourceRecord, &header, &paths);
     if (result < 0) {
         // A partial file must not pass for a driver file.
         _unlink(paths.first);

@@ -54,10 +54,40 @@ static void PaintBarPart(HWND bar, const RECT *whole, const RECT *part, const RE
     ReleaseDC(bar, dc);
 }
 
+// CopyPageControl: a control of the copy page by identifier. GetDlgItem asks the system
+// for the page's whole list of children each time, and the page wants three controls
+// after every file; so each answer is kept, and used again only while that window is
+// still this page's child with that identifier (a page closed and a new one opened, or a
+// handle reused, is looked up afresh).
+HWND CopyPageControl(HWND page, int id) {
+    static struct {
+        HWND page;
+        int id;
+        HWND control;
+    } known[3];
+    int slot = 0;
+    for (int i = 0; i < 3; i++) {
+        if (known[i].id == id) {
+            if (known[i].page == page && known[i].control && GetParent(known[i].control) == page &&
+                GetDlgCtrlID(known[i].control) == id)
+                return known[i].control;
+            slot = i;
+            break;
+        }
+        if (known[i].id == 0)
+            slot = i;
+    }
+    HWND control = GetDlgItem(page, id);
+    known[slot].page = page;
+    known[slot].id = id;
+    known[slot].control = control;
+    return control;
+}
+
 // PaintCopyProgress: navy up to the split, white after it, the percentage centred on
 // the whole bar in white over navy and black over white.
 void PaintCopyProgress(HWND page, HBRUSH navy) {
-    HWND bar = GetDlgItem(page, IDC_COPY_BAR);
+    HWND bar = CopyPageControl(page, IDC_COPY_BAR);
     if (!bar)
         return;
     RECT whole;

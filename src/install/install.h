@@ -11,6 +11,7 @@ int CopyOneFile(HWND page, int index);
 void ShowCopyError(HWND owner, int code);
 
 void AdvanceCopy(HWND page, int copying);
+HWND CopyPageControl(HWND page, int id);
 void PaintCopyProgress(HWND page, HBRUSH navy);
 
 // The model page's removal works on the selected entry; the same steps on modelName serve

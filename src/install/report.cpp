@@ -7,10 +7,23 @@
 #include "shell/session.h"
 
 #include <stdio.h>
+#include <string.h>
+
+// Sets a control of the copy page to a text unless it shows that text already: every
+// file's turn names the same directory, and setting a text repaints the control and asks
+// the system each time.
+static void ShowText(HWND page, int id, const char *text) {
+    HWND control = CopyPageControl(page, id);
+    char shown[TEXT_BUFFER_SIZE + 1] = "";
+    int length = GetWindowTextA(control, shown, sizeof shown);
+    if (control && length < (int)sizeof shown - 1 && strcmp(shown, text) == 0)
+        return;
+    SetWindowTextA(control, text);
+}
 
 static void ShowCopyingOnPage(HWND page, const char *name, const char *directory) {
-    SetDlgItemTextA(page, IDC_COPY_FILE, name);
-    SetDlgItemTextA(page, IDC_COPY_DIRECTORY, directory);
+    ShowText(page, IDC_COPY_FILE, name);
+    ShowText(page, IDC_COPY_DIRECTORY, directory);
 }
 
 // The spooler refused the driver: the system's message box, no owner, with its code.

@@ -1,0 +1,200 @@
+// The platform's own share of an installation, with nothing of the wizard around it: run
+// from the benchmark's setup folder like the wizard, it asks the platform for exactly what
+// the wizard's installation needs and nothing else, and writes how long that took.
+//
+//   barebench.exe copy RESULT_FILE      the copy loop alone
+//   barebench.exe install RESULT_FILE   the copy loop, then AddPrinterDriverA and AddPrinterA
+//                                       once, with the records the wizard registers
+//
+// The copy loop writes where the wizard writes, the spooler's driver directory and its "3",
+// and opens its sources by bare name, found (like the wizard's) in the program's own folder.
+// RESULT_FILE receives "key=seconds" lines: the loop, the driver, the printer, the whole work.
+#include <windows.h>
+
+#include <lzexpand.h>
+
+#include <io.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const char kModel[] = "Zelmox J71 Bench";
+const char kSection[] = "J71_BENCH";
+const char kHardwareId[] = "ZELMOXJ71_BENCH_0001";
+const char kPort[] = "LPT1:";
+
+double Seconds() {
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+// The model's CopyFiles value as a list of names, each ended by a NUL and the list by an
+// empty name: the form the spooler takes for the dependent files. No name of the benchmark's
+// setup has an at sign.
+int ReadCopyList(char *list, size_t size) {
+    char value[1024] = "";
+    char inf[MAX_PATH];
+    GetFullPathNameA("J71.INF", sizeof inf, inf, NULL);
+    GetPrivateProfileStringA(kSection, "CopyFiles", "", value, sizeof value, inf);
+    size_t length = strlen(value);
+    if (length == 0 || length + 2 > size)
+        return 0;
+    memcpy(list, value, length + 1);
+    list[length + 1] = 0;
+    int count = 1;
+    for (size_t i = 0; i < length; i++)
+        if (list[i] == ',') {
+            list[i] = 0;
+            count++;
+        }
+    return count;
+}
+
+// What the wizard's copy engine asks of the platform for each file: the existence test and
+// deletion of both destinations, the LZ expansion into the driver directory and the plain
+// copy into its "3". False when a file failed.
+bool CopyLoop(const char *list, const char *directory) {
+    LZStart();
+    for (const char *name = list; *name; name += strlen(name) + 1) {
+        char first[MAX_PATH], second[MAX_PATH];
+        snprintf(first, sizeof first, "%s%s", directory, name);
+        snprintf(second, sizeof second, "%s3\\%s", directory, name);
+        if (_access(first, 0) == 0)
+            _unlink(first);
+        if (_access(second, 0) == 0)
+            _unlink(second);
+        OFSTRUCT sourceRecord = {}, targetRecord = {};
+        INT source = LZOpenFileA((LPSTR)name, &sourceRecord, OF_READ);
+        if (source < 0) {
+            LZDone();
+            return false;
+        }
+        INT target = LZOpenFileA(first, &targetRecord, OF_CREATE);
+        if (target < 0) {
+            LZClose(source);
+            LZDone();
+            return false;
+        }
+        LONG written = CopyLZFile(source, target);
+        LZClose(source);
+        LZClose(target);
+        CopyFileA(first, second, FALSE);
+        if (written < 0) {
+            LZDone();
+            return false;
+        }
+    }
+    LZDone();
+    return true;
+}
+
+// Last-write time of the file that dates the driver, as the wizard reads it.
+FILETIME DriverDate() {
+    FILETIME created = {}, accessed = {}, written = {};
+    HANDLE file =
+        CreateFileA("J71.DLL", GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        GetFileTime(file, &created, &accessed, &written);
+        CloseHandle(file);
+    }
+    return written;
+}
+
+// The driver at level 6 and the printer at level 2, field for field as the wizard
+// registers them.
+bool Register(char *list, double *driverSeconds, double *printerSeconds) {
+    char name[sizeof kModel];
+    char environment[] = "Windows x64";
+    char driverPath[] = "UNIDRV.DLL", dataFile[] = "J71.GPD", configFile[] = "UNIDRVUI.DLL";
+    char helpFile[] = "UNIDRV.HLP", dataType[] = "RAW", emptyUrl[] = "";
+    char hardwareId[sizeof kHardwareId], provider[] = "Zelmox Systems";
+    char previousNames[sizeof kModel + 1] = "";
+    char port[sizeof kPort], processor[] = "WinPrint";
+    memcpy(name, kModel, sizeof kModel);
+    memcpy(hardwareId, kHardwareId, sizeof kHardwareId);
+    memcpy(previousNames, kModel, sizeof kModel);
+    memcpy(port, kPort, sizeof kPort);
+
+    DRIVER_INFO_6A driver = {};
+    driver.cVersion = 3;
+    driver.pName = name;
+    driver.pEnvironment = environment;
+    driver.pDriverPath = driverPath;
+    driver.pDataFile = dataFile;
+    driver.pConfigFile = configFile;
+    driver.pHelpFile = helpFile;
+    driver.pDependentFiles = list;
+    driver.pDefaultDataType = dataType;
+    driver.pszzPreviousNames = previousNames;
+    driver.ftDriverDate = DriverDate();
+    driver.pszOEMUrl = emptyUrl;
+    driver.pszHardwareID = hardwareId;
+    driver.pszProvider = provider;
+    double start = Seconds();
+    if (!AddPrinterDriverA(NULL, 6, (LPBYTE)&driver))
+        return false;
+    double registered = Seconds();
+
+    PRINTER_INFO_2A printer = {};
+    printer.pPrinterName = name;
+    printer.pPortName = port;
+    printer.pDriverName = name;
+    printer.pPrintProcessor = processor;
+    printer.pDatatype = dataType;
+    printer.Attributes = PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST;
+    HANDLE created = AddPrinterA(NULL, 2, (LPBYTE)&printer);
+    if (!created)
+        return false;
+    ClosePrinter(created);
+    *driverSeconds = registered - start;
+    *printerSeconds = Seconds() - registered;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    bool install = argc == 3 && strcmp(argv[1], "install") == 0;
+    if (argc != 3 || (!install && strcmp(argv[1], "copy") != 0)) {
+        fprintf(stderr, "usage: barebench copy|install RESULT_FILE\n");
+        return 2;
+    }
+    char list[1100];
+    if (!ReadCopyList(list, sizeof list)) {
+        fprintf(stderr, "barebench: no CopyFiles in J71.INF\n");
+        return 1;
+    }
+
+    double start = Seconds();
+    char directory[MAX_PATH] = "";
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryA(NULL, NULL, 1, (LPBYTE)directory, sizeof directory - 1,
+                                    &needed))
+        return 1;
+    strcat(directory, "\\");
+    if (!CopyLoop(list, directory)) {
+        fprintf(stderr, "barebench: a file failed\n");
+        return 1;
+    }
+    double copied = Seconds();
+    double driverSeconds = 0, printerSeconds = 0;
+    if (install && !Register(list, &driverSeconds, &printerSeconds)) {
+        fprintf(stderr, "barebench: the spooler refused, error %lu\n",
+                (unsigned long)GetLastError());
+        return 1;
+    }
+    double end = Seconds();
+
+    FILE *result = fopen(argv[2], "w");
+    if (!result)
+        return 1;
+    fprintf(result, "loop=%.6f\ndriver=%.6f\nprinter=%.6f\nwork=%.6f\n", copied - start,
+            driverSeconds, printerSeconds, end - start);
+    fclose(result);
+    return 0;
+}
