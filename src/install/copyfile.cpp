@@ -93,26 +93,28 @@ struct SourceHeader {
     unsigned long announced;
 };
 
-// Opens the source as LZOpenFileA does, OpenFile and then LZInit (which gives back the
-// plain file when it is not compressed), and reads its header from that same open on the
-// way, so that the size check needs no second open of the file. Returns the handle for
-// the LZ library, or LZERROR_BADINHANDLE as LZOpenFileA does when the file cannot be
-// opened.
+// Opens the source with LZOpenFileA, which also finds a file stored under its compressed
+// name ("NAME.DL_" for "NAME.DLL"). With any flag beside OF_READ (the wizard's prompt, or
+// OF_CANCEL, which alone asks nothing) the library hands back the plain file and leaves
+// the expansion to be set up later. The header is read from that very open, and the
+// expansion is set up here with LZInit: left to CopyLZFile, it would be set up there and
+// closed behind our back, and the LZClose after it would close the same handle again.
+// Returns the handle for the LZ library, or a negative LZ code.
 static INT OpenSource(const char *path, OFSTRUCT *opened, UINT style, SourceHeader *header) {
     header->compressed = 0;
-    HFILE file = OpenFile(path, opened, style);
-    if (file == HFILE_ERROR)
-        return LZERROR_BADINHANDLE;
+    INT file = LZOpenFileA((LPSTR)path, opened, (WORD)(style | OF_CANCEL));
+    if (file < 0)
+        return file;
     unsigned char bytes[SZDD_HEADER_SIZE];
-    UINT read = _lread(file, bytes, sizeof bytes);
+    UINT read = _lread((HFILE)file, bytes, sizeof bytes);
     if (read != (UINT)HFILE_ERROR)
         header->compressed = ReadSzddSize(bytes, read, &header->announced);
-    if (_llseek(file, 0, FILE_BEGIN) != 0) {
-        _lclose(file);
+    if (_llseek((HFILE)file, 0, FILE_BEGIN) != 0) {
+        LZClose(file);
         return LZERROR_BADINHANDLE;
     }
-    INT lz = LZInit(file);
-    return lz <= 0 ? file : lz;
+    INT expanding = LZInit(file);
+    return expanding <= 0 ? file : expanding;
 }
 
 // Expands the opened source into the first destination. The platform answers a

@@ -178,6 +178,21 @@ TEST_F(CopyOneFileTest, DirectoryWithoutBackslashStillGetsOneBeforeTheVersion) {
     DeleteFileA((drivers + "PLAIN.DLL").c_str());
 }
 
+// Driver disks often keep a compressed file under its compressed name; the LZ library
+// finds it there, and it is expanded under the name the list gives, damaged or not.
+TEST_F(CopyOneFileTest, SourceUnderItsCompressedNameIsFoundAndChecked) {
+    Source("PACKED.DL_", "packed.sz");
+    Source("BROKEN.DL_", "truncated.sz");
+    SetCopyList({"PACKED.DLL", "BROKEN.DLL"});
+    std::vector<Message> seen;
+    EXPECT_EQ(1, CopyAnswering(page, 0, &seen));
+    EXPECT_TRUE(seen.empty());
+    EXPECT_TRUE(ReadBytes(DataPath("packed.bin")) == ReadBytes(InDrivers("PACKED.DLL")));
+    EXPECT_TRUE(ReadBytes(DataPath("packed.bin")) == ReadBytes(InVersion("PACKED.DLL")));
+    ExpectOneMessage(1, "File has damaged.", 0);
+    EXPECT_FALSE(Exists(InDrivers("BROKEN.DLL")));
+}
+
 TEST_F(CopyOneFileTest, MissingSourceIsAnOpenErrorAfterOldCopiesAreGone) {
     SetCopyList({"GONE.DLL"});
     WriteBytes(InDrivers("GONE.DLL"), "old");
