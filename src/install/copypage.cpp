@@ -39,19 +39,18 @@ static int BarPercent() {
 }
 
 // One pass over the bar: fills `part` and writes the text across the whole bar, with
-// `excluded` clipped away so that the other pass's colours stay.
-static void PaintBarPart(HWND bar, const RECT *whole, const RECT *part, const RECT *excluded,
+// `excluded` clipped away so that the other pass's colours stay. The device context is
+// left as the pass found it, so both passes share one.
+static void PaintBarPart(HDC dc, const RECT *whole, const RECT *part, const RECT *excluded,
                          HBRUSH brush, COLORREF textColour, const char *text) {
-    HDC dc = GetDC(bar);
-    if (!dc)
-        return;
+    int saved = SaveDC(dc);
     ExcludeClipRect(dc, excluded->left, excluded->top, excluded->right, excluded->bottom);
     FillRect(dc, part, brush);
     SetTextColor(dc, textColour);
     SetBkMode(dc, TRANSPARENT);
     RECT textRect = *whole;
     DrawTextA(dc, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    ReleaseDC(bar, dc);
+    RestoreDC(dc, saved);
 }
 
 // CopyPageControl: a control of the copy page by identifier. GetDlgItem asks the system
@@ -99,9 +98,13 @@ void PaintCopyProgress(HWND page, HBRUSH navy) {
     char text[TEXT_BUFFER_SIZE];
     snprintf(text, sizeof text, "%d %%", percent);
 
-    PaintBarPart(bar, &whole, &filled, &rest, navy, RGB(255, 255, 255), text);
-    PaintBarPart(bar, &whole, &rest, &filled, (HBRUSH)GetStockObject(WHITE_BRUSH), RGB(0, 0, 0),
+    HDC dc = GetDC(bar);
+    if (!dc)
+        return;
+    PaintBarPart(dc, &whole, &filled, &rest, navy, RGB(255, 255, 255), text);
+    PaintBarPart(dc, &whole, &rest, &filled, (HBRUSH)GetStockObject(WHITE_BRUSH), RGB(0, 0, 0),
                  text);
+    ReleaseDC(bar, dc);
 }
 
 // Hands every waiting message of the thread on, so that the page (and its Cancel
