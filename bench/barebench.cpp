@@ -13,25 +13,20 @@
 
 #include <lzexpand.h>
 
+#include "common.h"
+
 #include <io.h>
 #include <stdio.h>
 #include <string.h>
 
 namespace {
 
-const char kModel[] = "Zelmox J71 Bench";
+using bench::kModel;
 const char kSection[] = "J71_BENCH";
 const char kHardwareId[] = "ZELMOXJ71_BENCH_0001";
-const char kPort[] = "LPT1:";
+using bench::kPort;
 
-double Seconds() {
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
+using bench::Seconds;
 
 // The model's CopyFiles value as a list of names, each ended by a NUL and the list by an
 // empty name: the form the spooler takes for the dependent files. No name of the benchmark's

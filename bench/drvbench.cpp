@@ -18,6 +18,7 @@
 // ms. With "observers" each run also copies once with nothing looking at all (a fixed
 // sleep) and once under the robot's event hook with polling every 5 ms, so the table
 // shows what watching costs.
+#include "common.h"
 #include "robot/robot.h"
 
 #include <psapi.h>
@@ -36,20 +37,13 @@ const char kSetup[] = "C:\\bench\\setup";
 const char kBareResult[] = "C:\\bench\\bare.txt";
 const char kQuietLog[] = "C:\\bench\\quiet.log";
 const char kSuccess[] = "The Installation has done successfully.";
-const char kModel[] = "Zelmox J71 Bench";
+using bench::kModel;
 const char kEnvironment[] = "Windows x64";
-const char kPort[] = "LPT1:";
+using bench::kPort;
 
 // ---- Time ----
 
-double Seconds() {
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
+using bench::Seconds;
 
 // Milliseconds since midnight on the local clock, the clock of the wizard's log lines.
 double LocalMs() {
