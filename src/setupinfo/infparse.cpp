@@ -103,26 +103,20 @@ int KeyListModelName(const char *list, unsigned index, char *out, size_t outSize
 }
 
 // Letter case of plain ASCII only: port names are ASCII.
-static int SameIgnoringAsciiCase(const char *a, const char *b) {
-    for (;; a++, b++) {
-        char x = *a >= 'a' && *a <= 'z' ? (char)(*a - 'a' + 'A') : *a;
-        char y = *b >= 'a' && *b <= 'z' ? (char)(*b - 'a' + 'A') : *b;
-        if (x != y)
-            return 0;
-        if (!x)
-            return 1;
-    }
+static char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
 }
 
 // Whether `text` begins with `prefix`, letter case of ASCII ignored.
 static int StartsIgnoringAsciiCase(const char *text, const char *prefix) {
-    for (; *prefix; text++, prefix++) {
-        char x = *text >= 'a' && *text <= 'z' ? (char)(*text - 'a' + 'A') : *text;
-        char y = *prefix >= 'a' && *prefix <= 'z' ? (char)(*prefix - 'a' + 'A') : *prefix;
-        if (x != y)
+    for (; *prefix; text++, prefix++)
+        if (AsciiUpper(*text) != AsciiUpper(*prefix))
             return 0;
-    }
     return 1;
+}
+
+static int SameIgnoringAsciiCase(const char *a, const char *b) {
+    return StartsIgnoringAsciiCase(a, b) && a[strlen(b)] == '\0';
 }
 
 // PresetPortIndex: an infrared port wins over COM1:, whatever their order.

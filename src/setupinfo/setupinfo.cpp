@@ -63,13 +63,18 @@ WORD CountModels() {
     return (WORD)CountKeyList(list);
 }
 
-// GetModelName: the model list's item source. Reads the larger listing so that a key cut
-// short in the counting listing is still named whole (up to the 1023 characters of
-// `out`); writes nothing for an index past the end.
+// The larger listing of the vendor section's keys, so that a key cut short in the counting
+// listing is still named whole; `list` holds NAME_LIST_SIZE + 1 bytes.
+static void ReadModelNames(char *list) {
+    memset(list, 0, NAME_LIST_SIZE + 1);
+    GetPrivateProfileStringA(GetVendorSection(), NULL, "", list, NAME_LIST_SIZE, GetInfPath());
+}
+
+// GetModelName: the model list's item source: the name of key `index` of the larger
+// listing (up to the 1023 characters of `out`); writes nothing for an index past the end.
 void GetModelName(unsigned index, char *out) {
     char list[NAME_LIST_SIZE + 1];
-    memset(list, 0, sizeof list);
-    GetPrivateProfileStringA(GetVendorSection(), NULL, "", list, NAME_LIST_SIZE, GetInfPath());
+    ReadModelNames(list);
     KeyListModelName(list, index, out, TEXT_BUFFER_SIZE);
 }
 
@@ -78,9 +83,11 @@ void GetModelName(unsigned index, char *out) {
 // goes to `out` (1024 bytes). 0 when the list has no such model.
 int FindListedModel(const char *wanted, char *out) {
     WORD count = CountModels();
+    char list[NAME_LIST_SIZE + 1];
+    ReadModelNames(list);
     for (WORD i = 0; i < count; i++) {
         char name[TEXT_BUFFER_SIZE] = "";
-        GetModelName(i, name);
+        KeyListModelName(list, i, name, sizeof name);
         if (lstrcmpiA(name, wanted) == 0) {
             strcpy(out, name);
             return 1;
