@@ -33,7 +33,7 @@ struct CopyPaths {
 
 // The name at `index` in copyList, or NULL when the list ends first. Never reads past
 // the list's buffer, whatever it holds.
-static const char *FindCopyName(int index) {
+const char *FindCopyName(int index) {
     const char *list = g_session.copyList;
     size_t at = 0;
     if (index < 0)

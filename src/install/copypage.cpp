@@ -55,31 +55,17 @@ static void PaintBarPart(HDC dc, const RECT *whole, const RECT *part, const RECT
 
 // CopyPageControl: a control of the copy page by identifier. GetDlgItem asks the system
 // for the page's whole list of children each time, and the page wants three controls
-// after every file; so each answer is kept, and used again only while that window is
-// still this page's child with that identifier (a page closed and a new one opened, or a
-// handle reused, is looked up afresh).
+// after every file; so each is kept, and used again only while it is still this page's
+// child with that identifier (a page closed and a new one opened, or a handle reused,
+// is looked up afresh).
 HWND CopyPageControl(HWND page, int id) {
-    static struct {
-        HWND page;
-        int id;
-        HWND control;
-    } known[3];
-    int slot = 0;
-    for (int i = 0; i < 3; i++) {
-        if (known[i].id == id) {
-            if (known[i].page == page && known[i].control && GetParent(known[i].control) == page &&
-                GetDlgCtrlID(known[i].control) == id)
-                return known[i].control;
-            slot = i;
-            break;
-        }
-        if (known[i].id == 0)
-            slot = i;
-    }
-    HWND control = GetDlgItem(page, id);
-    known[slot].page = page;
-    known[slot].id = id;
-    known[slot].control = control;
+    static HWND kept[3]; // file, directory, bar: identifiers 2010 to 2012
+    int slot = id - IDC_COPY_FILE;
+    if (slot < 0 || slot >= 3)
+        return GetDlgItem(page, id);
+    HWND control = kept[slot];
+    if (!control || GetParent(control) != page || GetDlgCtrlID(control) != id)
+        control = kept[slot] = GetDlgItem(page, id);
     return control;
 }
 

@@ -6,7 +6,7 @@
 
 // Reads the printer's level-2 record into a zero-filled block the caller frees; NULL
 // when the printer tells no size or the record cannot be read.
-static PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer) {
+PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer) {
     DWORD needed = 0;
     GetPrinterA(printer, 2, NULL, 0, &needed);
     if (needed == 0)

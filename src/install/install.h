@@ -26,3 +26,9 @@ int RemovePreviousInstallation();
 int RegisterDriverAndPrinter();
 
 int MakeDefaultPrinter(const char *name);
+
+// A printer's level-2 record in a block to free with LocalFree; NULL when unreadable.
+PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer);
+
+// The name at `index` of copyList, or NULL past its end; never reads past its buffer.
+const char *FindCopyName(int index);

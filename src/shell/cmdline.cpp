@@ -86,34 +86,28 @@ static int SameSwitch(const char *a, const char *b) {
     }
 }
 
-enum SwitchKind { SWITCH_NONE, SWITCH_FLAG, SWITCH_VALUE };
+// The switches, each with where its flag or its value goes.
+struct Switch {
+    const char *name;
+    int CommandLine::*flag;
+    char (CommandLine::*value)[ARGUMENT_SIZE];
+};
 
-// The switch a token names, with where its flag or value goes.
-static SwitchKind FindSwitch(const Token *token, CommandLine *arguments, int **flag, char **value) {
+static const Switch kSwitches[] = {
+    {"quiet", &CommandLine::quiet, nullptr}, {"default", &CommandLine::makeDefault, nullptr},
+    {"?", &CommandLine::help, nullptr},      {"model", nullptr, &CommandLine::model},
+    {"port", nullptr, &CommandLine::port},   {"log", nullptr, &CommandLine::log},
+};
+
+// The switch a token names; NULL for anything else (a quoted token is always a value).
+static const Switch *FindSwitch(const Token *token) {
     const char *text = token->text;
     if (token->quoted || (text[0] != '/' && text[0] != '-'))
-        return SWITCH_NONE;
-    const char *name = text + 1;
-    if (SameSwitch(name, "quiet"))
-        return *flag = &arguments->quiet, SWITCH_FLAG;
-    if (SameSwitch(name, "default"))
-        return *flag = &arguments->makeDefault, SWITCH_FLAG;
-    if (SameSwitch(name, "?"))
-        return *flag = &arguments->help, SWITCH_FLAG;
-    if (SameSwitch(name, "model"))
-        return *value = arguments->model, SWITCH_VALUE;
-    if (SameSwitch(name, "port"))
-        return *value = arguments->port, SWITCH_VALUE;
-    if (SameSwitch(name, "log"))
-        return *value = arguments->log, SWITCH_VALUE;
-    return SWITCH_NONE;
-}
-
-static int IsSwitch(const Token *token) {
-    CommandLine ignored;
-    int *flag;
-    char *value;
-    return FindSwitch(token, &ignored, &flag, &value) != SWITCH_NONE;
+        return NULL;
+    for (const Switch &known : kSwitches)
+        if (SameSwitch(text + 1, known.name))
+            return &known;
+    return NULL;
 }
 
 // Keeps the first fault only: it is the one the administrator typed first.
@@ -132,32 +126,29 @@ int ParseCommandLine(const char *line, CommandLine *arguments) {
     const char *cursor = line;
     Token token, value;
     while (NextToken(&cursor, &token)) {
-        int *flag = NULL;
-        char *target = NULL;
-        switch (FindSwitch(&token, arguments, &flag, &target)) {
-        case SWITCH_NONE:
+        const Switch *found = FindSwitch(&token);
+        if (!found) {
             Fault(arguments, "unknown argument \"%.900s\"", token.text);
-            break;
-        case SWITCH_FLAG:
-            *flag = 1;
-            break;
-        case SWITCH_VALUE: {
-            const char *next = cursor;
-            if (!NextToken(&cursor, &value) || IsSwitch(&value)) {
-                // A switch where the value should be is read as the next argument.
-                cursor = next;
-                Fault(arguments, "%s needs a value", token.text);
-            } else if (!value.text[0]) {
-                Fault(arguments, "%s needs a value", token.text);
-            } else if (value.tooLong) {
-                Fault(arguments, "the value of %s is too long", token.text);
-            } else if (target[0] && strcmp(target, value.text) != 0) {
-                Fault(arguments, "%s is given twice, with different values", token.text);
-            } else {
-                memcpy(target, value.text, strlen(value.text) + 1);
-            }
-            break;
+            continue;
         }
+        if (found->flag) {
+            arguments->*found->flag = 1;
+            continue;
+        }
+        char *target = arguments->*found->value;
+        const char *next = cursor;
+        if (!NextToken(&cursor, &value) || FindSwitch(&value)) {
+            // A switch where the value should be is read as the next argument.
+            cursor = next;
+            Fault(arguments, "%s needs a value", token.text);
+        } else if (!value.text[0]) {
+            Fault(arguments, "%s needs a value", token.text);
+        } else if (value.tooLong) {
+            Fault(arguments, "the value of %s is too long", token.text);
+        } else if (target[0] && strcmp(target, value.text) != 0) {
+            Fault(arguments, "%s is given twice, with different values", token.text);
+        } else {
+            memcpy(target, value.text, strlen(value.text) + 1);
         }
     }
     return arguments->error[0] == '\0';

@@ -65,14 +65,6 @@ static int CopyAllFiles() {
     return copied;
 }
 
-// The name at `index` of copyList; the list was checked when it was read.
-static const char *CopyListName(int index) {
-    const char *name = g_session.copyList;
-    for (int i = 0; i < index && *name; i++)
-        name += strlen(name) + 1;
-    return name;
-}
-
 // Installed means installed: the printer exists on the chosen port with the model's
 // driver, the driver is registered for the build's environment, and every driver file
 // is in the driver directory.
@@ -80,12 +72,10 @@ static int CheckInstalled() {
     int installed = 1;
     HANDLE printer = NULL;
     if (OpenPrinterA(g_session.modelName, &printer, NULL)) {
-        DWORD needed = 0;
-        GetPrinterA(printer, 2, NULL, 0, &needed);
-        PRINTER_INFO_2A *record = needed ? (PRINTER_INFO_2A *)LocalAlloc(LPTR, needed) : NULL;
-        if (!record || !GetPrinterA(printer, 2, (LPBYTE)record, needed, &needed) ||
-            !record->pPortName || lstrcmpiA(record->pPortName, g_session.portName) != 0 ||
-            !record->pDriverName || strcmp(record->pDriverName, g_session.modelName) != 0) {
+        PRINTER_INFO_2A *record = ReadPrinterRecord(printer);
+        if (!record || !record->pPortName ||
+            lstrcmpiA(record->pPortName, g_session.portName) != 0 || !record->pDriverName ||
+            strcmp(record->pDriverName, g_session.modelName) != 0) {
             LogLine("check", "printer \"%s\" is not on %s with its driver", g_session.modelName,
                     g_session.portName);
             installed = 0;
@@ -104,7 +94,8 @@ static int CheckInstalled() {
     }
     for (int i = 0; i < g_session.fileCount; i++) {
         char path[2 * TEXT_BUFFER_SIZE];
-        snprintf(path, sizeof path, "%s%s", g_session.driverDirectory, CopyListName(i));
+        const char *name = FindCopyName(i);
+        snprintf(path, sizeof path, "%s%s", g_session.driverDirectory, name ? name : "");
         if (_access(path, 0) != 0) {
             LogLine("check", "%s is missing", path);
             installed = 0;
