@@ -177,7 +177,9 @@ int UninstallModel() {
     HANDLE printer = NULL;
     int printerPresent = LogCall("remove", OpenPrinterA(g_session.modelName, &printer, &defaults),
                                  "OpenPrinter \"%s\" (all access)", g_session.modelName);
-    int driverPresent = LogDriverInstalled();
+    int driverPresent = IsModelDriverInstalled();
+    LogLine("remove", "driver \"%s\" for %s: %s", g_session.modelName, g_session.environment,
+            driverPresent ? "installed" : "not installed");
     if (!printerPresent && !driverPresent)
         return EXIT_NOT_INSTALLED;
 

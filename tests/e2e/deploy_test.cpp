@@ -246,6 +246,17 @@ TEST_F(Deploy, UninstallFileInUseRefusalsAndWrongLines) {
         ExpectNothingChanged(installed);
     }
 
+    // Without /quiet a person gets the usage, which names /uninstall, and 1639.
+    ASSERT_TRUE(StartWizard(&wizard, folder, "drvsetup_x64.exe", {}, "/uninstall " + kLaserModel));
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForSystemMessageBox(wizard, &box));
+    EXPECT_EQ(box.text.find("The command line is wrong: /uninstall needs /quiet."), 0u) << box.text;
+    EXPECT_NE(box.text.find("/uninstall      with /quiet"), std::string::npos) << box.text;
+    Press(box.window, IDOK);
+    EXPECT_EQ(WaitForExit(&wizard, 15000), 1639u);
+    StopWizard(&wizard);
+    ExpectNothingChanged(installed);
+
     EXPECT_EQ(Run("/quiet /uninstall " + kLaserModel, {"DRVSETUP_FAULTS=DeletePrinter=5"}), 1603u);
     ExpectLogged("DeletePrinter \"Zelmox J71 Laser\": failed, error 5");
     ExpectNothingChanged(installed);
