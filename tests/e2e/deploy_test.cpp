@@ -135,6 +135,29 @@ TEST_F(Deploy, WhileAnotherRunHoldsTheMachineEveryRunEndsWithNothingChanged) {
     InstallLaser();
 }
 
+// A person's wizard holds the machine as well: an unattended run meanwhile ends 1618,
+// and once the wizard is gone the same line installs.
+TEST_F(Deploy, TheWizardAndAnUnattendedRunExcludeEachOther) {
+    Wizard person;
+    ASSERT_TRUE(StartWizard(&person, folder, "drvsetup_x64.exe"));
+    HWND welcome = WaitForPage(person, kWelcomeText, 30000);
+    ASSERT_TRUE(welcome);
+    SpoolerState state = ReadSpooler(driverDirectory);
+    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT1:"), 1618u);
+    ExpectNothingChanged(state);
+
+    Press(welcome, kCancel);
+    HWND question = WaitForMessageDialog(person);
+    ASSERT_TRUE(question);
+    Press(question, kYes);
+    HWND finish = WaitForPage(person, kFinishText);
+    ASSERT_TRUE(finish);
+    Press(finish, kOk);
+    EXPECT_EQ(WaitForExit(&person, 15000), 0u);
+    StopWizard(&person);
+    InstallLaser();
+}
+
 // Two unattended installations of one model started together, round after round: each
 // ends 0, or one of them 1618, never a false 1603, and the machine ends installed.
 TEST_F(Deploy, TwoRunsAtOnceNeverFailFalsely) {
