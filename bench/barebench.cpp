@@ -5,10 +5,13 @@
 //   barebench.exe copy RESULT_FILE      the copy loop alone
 //   barebench.exe install RESULT_FILE   the copy loop, then AddPrinterDriverA and AddPrinterA
 //                                       once, with the records the wizard registers
+//   barebench.exe uninstall RESULT_FILE DeletePrinter, DeletePrinterDriverA, and the deletion
+//                                       of every file from the driver directory and its "3"
 //
 // The copy loop writes where the wizard writes, the spooler's driver directory and its "3",
 // and opens its sources by bare name, found (like the wizard's) in the program's own folder.
-// RESULT_FILE receives "key=seconds" lines: the loop, the driver, the printer, the whole work.
+// RESULT_FILE receives "key=seconds" lines: the loop, the driver, the printer, the whole work
+// (for "uninstall", the loop is the files' deletion).
 #include <windows.h>
 
 #include <lzexpand.h>
@@ -151,12 +154,41 @@ bool Register(char *list, double *driverSeconds, double *printerSeconds) {
     return true;
 }
 
+// The platform's share of an unattended removal: the printer, the driver and each file in
+// both directories deleted, and nothing else asked.
+bool Uninstall(const char *list, const char *directory, double *printerSeconds,
+               double *driverSeconds, double *filesSeconds) {
+    double start = Seconds();
+    PRINTER_DEFAULTSA defaults = {NULL, NULL, PRINTER_ALL_ACCESS};
+    HANDLE printer;
+    if (!OpenPrinterA((LPSTR)kModel, &printer, &defaults))
+        return false;
+    BOOL deleted = DeletePrinter(printer);
+    ClosePrinter(printer);
+    double printerGone = Seconds();
+    if (!deleted || !DeletePrinterDriverA(NULL, (LPSTR) "Windows x64", (LPSTR)kModel))
+        return false;
+    double driverGone = Seconds();
+    for (const char *name = list; *name; name += strlen(name) + 1) {
+        char first[MAX_PATH], second[MAX_PATH];
+        snprintf(first, sizeof first, "%s%s", directory, name);
+        snprintf(second, sizeof second, "%s3\\%s", directory, name);
+        if (!DeleteFileA(first) || !DeleteFileA(second))
+            return false;
+    }
+    *printerSeconds = printerGone - start;
+    *driverSeconds = driverGone - printerGone;
+    *filesSeconds = Seconds() - driverGone;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     bool install = argc == 3 && strcmp(argv[1], "install") == 0;
-    if (argc != 3 || (!install && strcmp(argv[1], "copy") != 0)) {
-        fprintf(stderr, "usage: barebench copy|install RESULT_FILE\n");
+    bool uninstall = argc == 3 && strcmp(argv[1], "uninstall") == 0;
+    if (argc != 3 || (!install && !uninstall && strcmp(argv[1], "copy") != 0)) {
+        fprintf(stderr, "usage: barebench copy|install|uninstall RESULT_FILE\n");
         return 2;
     }
     char list[1100];
@@ -172,6 +204,22 @@ int main(int argc, char **argv) {
                                     &needed))
         return 1;
     strcat(directory, "\\");
+    if (uninstall) {
+        double printerSeconds = 0, driverSeconds = 0, filesSeconds = 0;
+        if (!Uninstall(list, directory, &printerSeconds, &driverSeconds, &filesSeconds)) {
+            fprintf(stderr, "barebench: the removal failed, error %lu\n",
+                    (unsigned long)GetLastError());
+            return 1;
+        }
+        double end = Seconds();
+        FILE *result = fopen(argv[2], "w");
+        if (!result)
+            return 1;
+        fprintf(result, "loop=%.6f\ndriver=%.6f\nprinter=%.6f\nwork=%.6f\n", filesSeconds,
+                driverSeconds, printerSeconds, end - start);
+        fclose(result);
+        return 0;
+    }
     if (!CopyLoop(list, directory)) {
         fprintf(stderr, "barebench: a file failed\n");
         return 1;

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -246,7 +247,8 @@ struct BareRun {
     bool ok = false;
     double loop = -1, driver = -1, printer = -1, work = -1; // as barebench timed them
     double process = -1;                                    // CreateProcess to its end
-    double span = -1; // change times of the expanded files, as for the wizard
+    double span = -1;     // change times of the expanded files, as for the wizard
+    bool removed = false; // "uninstall": printer, driver and every file gone
 };
 
 BareRun RunBare(const std::vector<std::string> &names, const char *mode) {
@@ -261,6 +263,10 @@ BareRun RunBare(const std::vector<std::string> &names, const char *mode) {
     run.driver = atof(values["driver"].c_str());
     run.printer = atof(values["printer"].c_str());
     run.work = atof(values["work"].c_str());
+    run.removed = CountPresent(DriverDirectory(), names) == 0 &&
+                  CountPresent(DriverDirectory() + "3\\", names) == 0;
+    if (strcmp(mode, "uninstall") == 0)
+        return run;
     run.span = CopySpan(DriverDirectory(), names);
     run.ok = CountPresent(DriverDirectory(), names) == (int)names.size() &&
              CountPresent(DriverDirectory() + "3\\", names) == (int)names.size();
@@ -463,8 +469,8 @@ std::map<std::string, double> QuietSteps(const std::vector<std::string> &names,
     if (lines.empty() || CountPresent(DriverDirectory(), names) != (int)names.size())
         return steps;
 
-    // Boundaries: the last line before the first file, the copy's summary, the two
-    // registrations' lines and the removal between them, the check, the end.
+    // Boundaries: the last line before the first file, the copy's summary, the one
+    // registration's two lines, the check, the end.
     auto find = [&](size_t from, const std::function<bool(const LogLine &)> &is) {
         for (size_t i = from; i < lines.size(); i++)
             if (is(lines[i]))
@@ -477,31 +483,37 @@ std::map<std::string, double> QuietSteps(const std::vector<std::string> &names,
     size_t firstCopy = find(0, [](const LogLine &l) { return l.step == "copy"; });
     size_t copied =
         find(firstCopy, [&](const LogLine &l) { return contains(l, "copy", "files copied"); });
-    size_t driver1 =
+    size_t driver =
         find(copied, [&](const LogLine &l) { return contains(l, "register", "AddPrinterDriver"); });
-    size_t printer1 = find(
-        driver1 + 1, [&](const LogLine &l) { return contains(l, "register", "AddPrinter \""); });
-    size_t driver2 = find(printer1 + 1, [&](const LogLine &l) {
-        return contains(l, "register", "AddPrinterDriver");
-    });
-    size_t printer2 = find(
-        driver2 + 1, [&](const LogLine &l) { return contains(l, "register", "AddPrinter \""); });
-    size_t end = find(printer2 + 1, [](const LogLine &l) { return l.step == "end"; });
+    size_t printer = find(
+        driver + 1, [&](const LogLine &l) { return contains(l, "register", "AddPrinter \""); });
+    size_t end = find(printer + 1, [](const LogLine &l) { return l.step == "end"; });
     if (firstCopy == 0 || end >= lines.size())
         return steps;
     auto span = [&](size_t from, size_t to) { return (lines[to].ms - lines[from].ms) / 1000; };
     steps["start"] = (lines[0].ms - launched) / 1000;
     steps["prepare"] = span(0, firstCopy - 1);
     steps["copy"] = span(firstCopy - 1, copied);
-    steps["driver1"] = span(copied, driver1);
-    steps["printer1"] = span(driver1, printer1);
-    steps["remove"] = span(printer1, driver2 - 1);
-    steps["driver2"] = span(driver2 - 1, driver2);
-    steps["printer2"] = span(driver2, printer2);
-    steps["check"] = span(printer2, end);
+    steps["driver"] = span(copied, driver);
+    steps["printer"] = span(driver, printer);
+    steps["check"] = span(printer, end);
     steps["exit"] = (ended - lines[end].ms) / 1000;
     steps["total"] = seconds;
     return steps;
+}
+
+// One unattended removal of what is installed, process start to exit; a negative value
+// when it failed or left a file behind.
+double QuietUninstall(const std::vector<std::string> &names, const std::string &program) {
+    double seconds = -1;
+    DWORD code =
+        RunToExit(program, std::string("/quiet /uninstall /model \"") + kModel + "\"", &seconds);
+    if (code != 0 || CountPresent(DriverDirectory(), names) != 0 ||
+        CountPresent(DriverDirectory() + "3\\", names) != 0) {
+        fprintf(stderr, "drvbench: the quiet removal ended with %lu\n", (unsigned long)code);
+        return -1;
+    }
+    return seconds;
 }
 
 // ---- Output ----
@@ -586,6 +598,21 @@ int main(int argc, char **argv) {
         series["bare_install_sum"].push_back(bare.work + empty);
         return true;
     };
+    auto bareUninstall = [&] {
+        ClearInstallation(names);
+        if (!RunBare(names, "install").ok)
+            return failed("the bare installation before a bare removal");
+        BareRun bare = RunBare(names, "uninstall");
+        double empty = EmptyExit();
+        if (!bare.removed || empty < 0)
+            return failed("the bare removal: the spooler refused or a file stayed");
+        series["bare_uninstall_printer"].push_back(bare.printer);
+        series["bare_uninstall_driver"].push_back(bare.driver);
+        series["bare_uninstall_files"].push_back(bare.loop);
+        series["bare_uninstall_work"].push_back(bare.work);
+        series["bare_uninstall_sum"].push_back(bare.work + empty);
+        return true;
+    };
     // The wizard's measures: each its span, keyed by watch.
     auto install = [&](Watch watch, const char *key) {
         ClearInstallation(names);
@@ -646,6 +673,14 @@ int main(int argc, char **argv) {
         series["quiet"].push_back(quiet);
         bracketed("quiet", "bare_install_sum", "quiet_ratio");
 
+        // The unattended removal between two bare removals, each of a bare installation.
+        double removal = -1;
+        if (!bareUninstall() || !RunBare(names, "install").ok ||
+            (removal = QuietUninstall(names, program)) < 0 || !bareUninstall())
+            return Fail("run", i + 1, failure.empty() ? "the quiet removal" : failure);
+        series["quiet_uninstall"].push_back(removal);
+        bracketed("quiet_uninstall", "bare_uninstall_sum", "quiet_uninstall_ratio");
+
         ClearInstallation(names);
         std::map<std::string, double> steps = QuietSteps(names, program);
         if (steps.empty())
@@ -658,8 +693,11 @@ int main(int argc, char **argv) {
         if (observers)
             fprintf(stderr, ", blind %.3f s, hooked %.3f s", last("blind_span"),
                     last("hooked_span"));
-        fprintf(stderr, "), quiet %.3f s (bare work %.3f s + empty %.3f s)\n", last("quiet"),
-                last("bare_install_work"), last("empty_exit"));
+        fprintf(stderr,
+                "), quiet %.3f s (bare work %.3f s + empty %.3f s), removal %.3f s (bare work "
+                "%.3f s)\n",
+                last("quiet"), last("bare_install_work"), last("empty_exit"),
+                last("quiet_uninstall"), last("bare_uninstall_work"));
     }
     ClearInstallation(names);
 

@@ -207,11 +207,8 @@ QUIET_STEPS = [
     ("start", "process start to its first log line"),
     ("prepare", "command line, INF, ports, removal checks"),
     ("copy", "copying the %d files"),
-    ("driver1", "first AddPrinterDriverA"),
-    ("printer1", "first AddPrinterA"),
-    ("remove", "DeletePrinter, DeletePrinterDriverA"),
-    ("driver2", "second AddPrinterDriverA"),
-    ("printer2", "second AddPrinterA"),
+    ("driver", "AddPrinterDriverA"),
+    ("printer", "AddPrinterA"),
     ("check", "check of printer, driver and files"),
     ("exit", "last log line to process end"),
 ]
@@ -265,6 +262,29 @@ def quiet_rows(values, files):
                 "",
             )
         )
+    if "quiet_uninstall" in values:
+        removal = series(values, "quiet_uninstall")
+        removal_ratio = series(values, "quiet_uninstall_ratio")
+        rows += [
+            (
+                "Unattended removal (/quiet /uninstall), %d files, process start to exit" % files,
+                "%s = %s bare removal + empty start"
+                % (spread(removal), times(removal_ratio)),
+                "none (bare removal + empty start = %s)"
+                % seconds(series(values, "bare_uninstall_sum")[0]),
+                "",
+            ),
+            (
+                "  bare removal (barebench.exe): DeletePrinter %s, DeletePrinterDriverA %s, "
+                "DeleteFileA of the %d files in both directories %s"
+                % (seconds(series(values, "bare_uninstall_printer")[0]),
+                   seconds(series(values, "bare_uninstall_driver")[0]), files,
+                   seconds(series(values, "bare_uninstall_files")[0])),
+                spread(series(values, "bare_uninstall_work")),
+                "",
+                "",
+            ),
+        ]
     return rows
 
 

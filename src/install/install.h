@@ -22,10 +22,22 @@ int IsModelDriverInstalled();
 int LogDriverInstalled();
 void DeleteModelPrinter();
 int RemovePreviousInstallation();
+int RemoveBeforeCopy();
+int DeleteModelDriver(DWORD patienceMs);
 
 int RegisterDriverAndPrinter();
 
 int MakeDefaultPrinter(const char *name);
+// 1 when the process runs as the LocalSystem account, whose default printer no person uses.
+int IsLocalSystemAccount();
+
+// An unattended run's wait for a spooler that is stopped or still starting: 1 once it
+// answers, 0 when it has not within the limit (logged).
+int WaitForSpooler();
+
+// An unattended removal of the model named in modelName (its install data loaded); the
+// run's exit code.
+int UninstallModel();
 
 // A printer's level-2 record in a block to free with LocalFree; NULL when unreadable.
 PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer);

@@ -75,22 +75,60 @@ void DeletePrinterOfModel(HWND page) {
     DeleteModelPrinter();
 }
 
-// RemovePreviousInstallation: when a printer of the model's name exists, deletes it and
-// then the driver of that name for the build's environment. Returns 0 when either
-// deletion is refused, 1 otherwise; with no such printer nothing is deleted, not even a
-// driver of that name.
-int RemovePreviousInstallation() {
+// DeleteModelDriver: deletes the driver of modelName for the build's environment. While
+// the spooler answers 3001 (driver in use) it is asked again, every 250 ms for up to
+// `patienceMs`: on Windows a printer that something still holds open (the printers
+// folder, a queue window) is deleted only when that handle closes, and its driver stays
+// in use until then. Returns the last answer.
+int DeleteModelDriver(DWORD patienceMs) {
+    DWORD started = GetTickCount();
+    int waited = 0;
+    for (;;) {
+        if (LogCall("remove", SeamDeletePrinterDriver(g_session.environment, g_session.modelName),
+                    "DeletePrinterDriver \"%s\" for %s", g_session.modelName,
+                    g_session.environment))
+            return 1;
+        DWORD error = GetLastError();
+        if (error != ERROR_PRINTER_DRIVER_IN_USE || GetTickCount() - started >= patienceMs)
+            return 0;
+        if (!waited++)
+            LogLine("remove", "the driver is still in use; asking again for up to %lu s",
+                    (unsigned long)(patienceMs / 1000));
+        Sleep(250);
+    }
+}
+
+// Removes the printer of the model's name and then its driver, the driver deleted as
+// DeleteModelDriver does with `patienceMs`.
+static int RemoveModel(DWORD patienceMs) {
     int result = 1;
     PRINTER_DEFAULTSA defaults = {NULL, NULL, PRINTER_ALL_ACCESS};
     HANDLE printer;
     if (!LogCall("remove", OpenPrinterA(g_session.modelName, &printer, &defaults),
                  "OpenPrinter \"%s\" (all access)", g_session.modelName))
         return 1;
-    if (!LogCall("remove", SeamDeletePrinter(printer), "DeletePrinter \"%s\"", g_session.modelName))
+    int printerDeleted =
+        LogCall("remove", SeamDeletePrinter(printer), "DeletePrinter \"%s\"", g_session.modelName);
+    if (!printerDeleted)
         result = 0;
     ClosePrinter(printer);
-    if (!LogCall("remove", SeamDeletePrinterDriver(g_session.environment, g_session.modelName),
-                 "DeletePrinterDriver \"%s\" for %s", g_session.modelName, g_session.environment))
+    // Only a printer really deleted can be what holds the driver.
+    if (!DeleteModelDriver(printerDeleted ? patienceMs : 0))
         result = 0;
     return result;
+}
+
+// RemovePreviousInstallation: when a printer of the model's name exists, deletes it and
+// then the driver of that name for the build's environment. Returns 0 when either
+// deletion is refused, 1 otherwise; with no such printer nothing is deleted, not even a
+// driver of that name.
+int RemovePreviousInstallation() {
+    return RemoveModel(0);
+}
+
+// RemoveBeforeCopy: the same removal before the files are copied, waiting up to 10 s for
+// a deleted printer to let go of its driver; nothing has been copied yet, so the wait
+// costs only time.
+int RemoveBeforeCopy() {
+    return RemoveModel(SeamWaitLimit("DriverInUseWait", 10000));
 }

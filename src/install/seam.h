@@ -12,5 +12,17 @@ BOOL SeamDeletePrinter(HANDLE printer);
 BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName);
 INT SeamCopyLZFile(INT source, INT destination);
 
-// The local spooler's ports at level 1; the test builds count the enumerations.
+// The local spooler's ports at level 1; the test builds count the enumerations, and can
+// make them fail as a spooler that is stopped or still starting does.
 BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned);
+
+// Deletion of a driver file: the test builds can make it fail as for a file in use.
+BOOL SeamDeleteFile(const char *path);
+
+// 1 when the program runs as the LocalSystem account (a start-up script).
+int SeamRunsAsLocalSystem();
+
+// How long, in milliseconds, a run waits for the spooler (`name` "SpoolerWait") or for a
+// deleted printer to let go of its driver ("DriverInUseWait"): `shipped` in the shipped
+// programs; the test builds can shorten it.
+DWORD SeamWaitLimit(const char *name, DWORD shipped);

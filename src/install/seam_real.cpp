@@ -1,6 +1,8 @@
 // The shipped programs' seams: each forwards straight to the platform.
 #include "install/seam.h"
 
+#include "install/install.h"
+
 #include <lzexpand.h>
 
 BOOL SeamAddPrinterDriver(DRIVER_INFO_6A *driver) {
@@ -25,4 +27,16 @@ INT SeamCopyLZFile(INT source, INT destination) {
 
 BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
     return EnumPortsA(NULL, 1, ports, size, needed, returned);
+}
+
+BOOL SeamDeleteFile(const char *path) {
+    return DeleteFileA(path);
+}
+
+int SeamRunsAsLocalSystem() {
+    return IsLocalSystemAccount();
+}
+
+DWORD SeamWaitLimit(const char *, DWORD shipped) {
+    return shipped;
 }

@@ -5,6 +5,11 @@
 //   DeletePrinter=<error>        a printer cannot be deleted
 //   DeletePrinterDriver=<error>  a driver cannot be deleted
 //   CopyLZFile=<code>            expansion returns that LZ code
+//   EnumPorts=<error>            the spooler cannot be reached (1722 when it is stopped)
+//   DeleteFile=<error>           a driver file cannot be deleted (32 when it is in use)
+//   LocalSystem=1                the program runs as the LocalSystem account
+//   SpoolerWait=<ms>             the wait for the spooler is that long, not 60 s
+//   DriverInUseWait=<ms>         the wait for a deleted printer's driver, not 10 s
 // Each may end in *<times>: the fault holds for the first <times> calls only (every call
 // when no count is given).
 // Port enumerations are counted in g_seamPortEnumerations (one per size query), so tests
@@ -13,6 +18,8 @@
 // appended, one "field=value" line per field, so tests can check what the spooler
 // does not store.
 #include "install/seam.h"
+
+#include "install/install.h"
 
 #include <lzexpand.h>
 #include <stdio.h>
@@ -137,9 +144,32 @@ INT SeamCopyLZFile(INT source, INT destination) {
 }
 
 unsigned g_seamPortEnumerations;
+static long g_enumPortsCalls, g_deleteFileCalls;
 
 BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
     if (!ports)
         g_seamPortEnumerations++;
+    if (Refuse("EnumPorts", &g_enumPortsCalls))
+        return FALSE;
     return EnumPortsA(NULL, 1, ports, size, needed, returned);
+}
+
+BOOL SeamDeleteFile(const char *path) {
+    if (Refuse("DeleteFile", &g_deleteFileCalls))
+        return FALSE;
+    return DeleteFileA(path);
+}
+
+int SeamRunsAsLocalSystem() {
+    long value, times;
+    if (FindFault("LocalSystem", &value, &times))
+        return value != 0;
+    return IsLocalSystemAccount();
+}
+
+DWORD SeamWaitLimit(const char *name, DWORD shipped) {
+    long value, times;
+    if (FindFault(name, &value, &times) && value >= 0)
+        return (DWORD)value;
+    return shipped;
 }

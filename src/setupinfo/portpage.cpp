@@ -55,7 +55,7 @@ static void OnPortPageNext(HWND page) {
         ShowMessageFromStrings(page, IDS_SELECT_PORT, IDS_CAPTION_WARNING, MB_OK | MB_ICONHAND);
         return;
     }
-    if (!RemovePreviousInstallation()) {
+    if (!RemoveBeforeCopy()) {
         MessageBoxA(page, g_profile.removalFailedText, g_profile.removalFailedCaption,
                     MB_ICONERROR);
         EndDialog(page, IDCANCEL);

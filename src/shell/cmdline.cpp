@@ -94,9 +94,13 @@ struct Switch {
 };
 
 static const Switch kSwitches[] = {
-    {"quiet", &CommandLine::quiet, nullptr}, {"default", &CommandLine::makeDefault, nullptr},
-    {"?", &CommandLine::help, nullptr},      {"model", nullptr, &CommandLine::model},
-    {"port", nullptr, &CommandLine::port},   {"log", nullptr, &CommandLine::log},
+    {"quiet", &CommandLine::quiet, nullptr},
+    {"default", &CommandLine::makeDefault, nullptr},
+    {"?", &CommandLine::help, nullptr},
+    {"model", nullptr, &CommandLine::model},
+    {"port", nullptr, &CommandLine::port},
+    {"log", nullptr, &CommandLine::log},
+    {"uninstall", &CommandLine::uninstall, nullptr},
 };
 
 // The switch a token names; NULL for anything else (a quoted token is always a value).
@@ -129,6 +133,19 @@ const char *SkipProgramName(const char *line) {
             break;
     }
     return line;
+}
+
+// A removal is asked of deployment tools only, and takes nothing that names what an
+// installation would make.
+static void CheckUninstall(CommandLine *arguments) {
+    if (!arguments->uninstall)
+        return;
+    if (!arguments->quiet)
+        Fault(arguments, "%s needs /quiet", "/uninstall");
+    else if (arguments->makeDefault)
+        Fault(arguments, "%s cannot go with /default", "/uninstall");
+    else if (arguments->port[0])
+        Fault(arguments, "%s cannot go with /port", "/uninstall");
 }
 
 // ParseCommandLine: every argument is read, so that /? and /log are honoured whatever
@@ -165,6 +182,7 @@ int ParseCommandLine(const char *line, CommandLine *arguments) {
             memcpy(target, value.text, strlen(value.text) + 1);
         }
     }
+    CheckUninstall(arguments);
     return arguments->error[0] == '\0';
 }
 
@@ -173,6 +191,8 @@ const char *UsageText() {
            "\r\n"
            "  /quiet          install without any window or message, from the\r\n"
            "                  arguments alone (needs /model)\r\n"
+           "  /uninstall      with /quiet: remove the model's printer, driver and\r\n"
+           "                  driver files (no /port, no /default)\r\n"
            "  /model NAME     the printer model, as J71.INF lists it\r\n"
            "  /port NAME      a port the print spooler lists (default: an infrared\r\n"
            "                  port, else COM1:)\r\n"
@@ -182,7 +202,8 @@ const char *UsageText() {
            "\r\n"
            "Without /quiet, /model and /port choose the entries on the wizard's pages.\r\n"
            "\r\n"
-           "Exit codes with /quiet: 0 installed, 1603 installation failed,\r\n"
+           "Exit codes with /quiet: 0 done, 1603 failed, 1605 nothing to remove,\r\n"
+           "1618 another installation is running (try again later),\r\n"
            "1622 log cannot be opened, 1633 system not supported,\r\n"
-           "1639 wrong command line.";
+           "1639 wrong command line, 3010 done, a restart completes it.";
 }

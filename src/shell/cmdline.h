@@ -12,15 +12,19 @@ enum { ARGUMENT_SIZE = 1024 };
 enum {
     EXIT_INSTALLED = 0,
     EXIT_INSTALL_FAILED = 1603,
+    EXIT_NOT_INSTALLED = 1605,
+    EXIT_ANOTHER_RUN = 1618,
     EXIT_LOG_UNUSABLE = 1622,
     EXIT_UNSUPPORTED_SYSTEM = 1633,
     EXIT_BAD_COMMAND_LINE = 1639,
+    EXIT_RESTART_NEEDED = 3010,
 };
 
 struct CommandLine {
     int quiet;                 // /quiet: no window at all, everything from the arguments
     int makeDefault;           // /default: the new printer becomes the default printer
     int help;                  // /?
+    int uninstall;             // /uninstall: remove the model's printer, driver and files
     char model[ARGUMENT_SIZE]; // /model NAME, empty when not given
     char port[ARGUMENT_SIZE];  // /port NAME
     char log[ARGUMENT_SIZE];   // /log FILE
@@ -32,7 +36,8 @@ struct CommandLine {
 // n backslashes and 2n+1 give n and a literal quote, and "" inside quotes is one quote.
 // Switches are introduced by '/' or '-' and compared without regard to letter case.
 // Returns 1 when the whole line is understood; otherwise 0, with `error` saying what is
-// wrong (the first fault) and every switch before and after it still read.
+// wrong (the first fault) and every switch before and after it still read. /uninstall
+// goes only with /quiet, and never with /default or /port.
 int ParseCommandLine(const char *line, CommandLine *arguments);
 
 // The arguments of a whole command line as the platform hands it over (GetCommandLineA):

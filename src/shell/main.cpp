@@ -5,6 +5,7 @@
 #include "shell/quietrun.h"
 #include "shell/sequencer.h"
 #include "shell/session.h"
+#include "shell/singlerun.h"
 
 #include <stdio.h>
 
@@ -54,6 +55,8 @@ static int RunWizard() {
     }
     g_session.environment = g_profile.environment;
     LogLine("start", "wizard for %s, command line: %s", g_profile.environment, GetCommandLineA());
+    if (!WizardMayRun())
+        return 0;
     if (!RegisterMainWindowClass())
         return 0;
     // A missing disk or drive must never bring up the system's critical-error box while

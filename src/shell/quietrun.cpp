@@ -1,15 +1,19 @@
 // The unattended installation: what the pages would ask is taken from the command line,
 // and what they would show goes to the log. Every operation is the wizard's own, called
-// in the wizard's order, with every check and refusal it has. Only the pauses that let a
-// person read a status box are left out: the spooler does its work within each call.
+// in the wizard's order, with every check and refusal it has. Left out are the pauses
+// that let a person read a status box (the spooler does its work within each call) and
+// the writing steps' removal and second registration: the driver and printer are
+// registered once. The unattended removal (/uninstall) starts here too.
 #include "shell/quietrun.h"
 
 #include "install/install.h"
 #include "install/report.h"
+#include "install/seam.h"
 #include "setupinfo/setupinfo.h"
 #include "shell/cmdline.h"
 #include "shell/log.h"
 #include "shell/session.h"
+#include "shell/singlerun.h"
 
 #include <io.h>
 #include <lzexpand.h>
@@ -31,9 +35,10 @@ static void LogStart() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    LogLine("start", "unattended installation for %s on %s, Windows %lu.%lu.%lu, command line: %s",
-            g_profile.environment, computer, version.dwMajorVersion, version.dwMinorVersion,
-            version.dwBuildNumber, GetCommandLineA());
+    LogLine("start", "unattended %s for %s on %s, Windows %lu.%lu.%lu, command line: %s",
+            g_arguments.uninstall ? "removal" : "installation", g_profile.environment, computer,
+            version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
+            GetCommandLineA());
 }
 
 // The model page's Next: an earlier printer of the model's name goes when a driver of
@@ -114,15 +119,14 @@ static int Install(const char *model, const char *port) {
     if (!TakeModel(model))
         return Finish(EXIT_INSTALL_FAILED, "the model has nothing that can be installed");
     strcpy(g_session.portName, port);
-    if (!RemovePreviousInstallation())
+    if (!RemoveBeforeCopy())
         return Finish(EXIT_INSTALL_FAILED,
                       "the earlier printer or driver of the model cannot be removed");
     if (!CopyAllFiles())
         return Finish(EXIT_INSTALL_FAILED, "a driver file cannot be copied");
 
-    // Registered, removed and registered again, as the wizard's writing steps do.
-    RegisterDriverAndPrinter();
-    RemovePreviousInstallation();
+    // Registered once: the wizard's removal and second registration would only give a
+    // printer something still holds open the chance to keep its driver in use.
     if (!RegisterDriverAndPrinter() || !CheckInstalled())
         return Finish(EXIT_INSTALL_FAILED, "the spooler did not take the driver or the printer");
 
@@ -131,8 +135,27 @@ static int Install(const char *model, const char *port) {
     return Finish(EXIT_INSTALLED, "installed");
 }
 
+// The removal: the model's install data name its files.
+static int Uninstall(const char *model) {
+    if (!LoadInstallDataFor(model))
+        return Finish(EXIT_INSTALL_FAILED, "the model's files cannot be read from the INF");
+    strcpy(g_session.modelName, model);
+    LogLine("args", "remove model \"%s\"", model);
+    switch (int code = UninstallModel()) {
+    case EXIT_INSTALLED:
+        return Finish(code, "removed");
+    case EXIT_RESTART_NEEDED:
+        return Finish(code, "removed; files in use go at the next restart");
+    case EXIT_NOT_INSTALLED:
+        return Finish(code,
+                      "neither printer nor driver of the model is installed; nothing changed");
+    default:
+        return Finish(code, "the removal failed");
+    }
+}
+
 // RunQuiet: nothing on the machine changes before the command line, the system, the
-// model and the port have all been found right.
+// model and the port have all been found right, and while another run is going.
 int RunQuiet(int understood) {
     g_reporter = &g_silentReporter;
     SetErrorMode(SEM_FAILCRITICALERRORS);
@@ -154,12 +177,24 @@ int RunQuiet(int understood) {
     if (!CheckPlatform())
         return Finish(EXIT_UNSUPPORTED_SYSTEM, "this system is not one the driver supports");
     g_session.environment = g_profile.environment;
+    // The default printer of LocalSystem is no person's: refused rather than set in vain.
+    if (g_arguments.makeDefault && SeamRunsAsLocalSystem()) {
+        LogLine("args", "/default in a run as LocalSystem would set that account's default "
+                        "printer, which no person uses; set it in the person's own session");
+        return Finish(EXIT_BAD_COMMAND_LINE, "wrong command line");
+    }
+    if (!EnterSingleRun())
+        return Finish(EXIT_ANOTHER_RUN, "another installation is in progress; try again later");
 
     char model[TEXT_BUFFER_SIZE];
     if (!FindListedModel(g_arguments.model, model)) {
         LogLine("args", "model \"%s\" is not listed in %s", g_arguments.model, GetInfPath());
         return Finish(EXIT_BAD_COMMAND_LINE, "wrong command line");
     }
+    if (!WaitForSpooler())
+        return Finish(EXIT_INSTALL_FAILED, "the print spooler cannot be reached");
+    if (g_arguments.uninstall)
+        return Uninstall(model);
     char port[TEXT_BUFFER_SIZE];
     if (!FindListedPort(g_arguments.port, port)) {
         if (g_arguments.port[0])

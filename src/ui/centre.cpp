@@ -5,7 +5,9 @@
 // to the foreground. Over the desktop-sized main window this centres it on the screen.
 void CentreOverParent(HWND dialog) {
     RECT parent, own;
-    GetWindowRect(GetParent(dialog), &parent);
+    // A dialog with no owner (shown before any window of the program) centres on the screen.
+    HWND over = GetParent(dialog);
+    GetWindowRect(over ? over : GetDesktopWindow(), &parent);
     GetWindowRect(dialog, &own);
     int width = own.right - own.left;
     int height = own.bottom - own.top;

@@ -3,7 +3,9 @@
 // and comes out of the log readable, in UTF-8. Built for i686 it runs the shipped
 // drvsetup_x86.exe on 32-bit Windows, where the installation succeeds; built for x86-64
 // it runs the test build of the same sources, whose printer on a "Windows NT x86" driver
-// 64-bit Wine refuses (error 87), so the run must fail with 1603 and say why.
+// 64-bit Wine refuses (error 87), so the run must fail with 1603 and say why. Then the
+// same model is removed unattended, and a wizard started while another run holds the
+// machine says so in Korean.
 #include "install_fixture.h"
 #include "robot/robot.h"
 
@@ -77,6 +79,51 @@ TEST(KoreanQuiet, AKoreanModelIsInstalledAndLoggedReadably) {
         EXPECT_FALSE(GetPrinterState(kModel).exists);
         EXPECT_EQ(ProfileDevice(), deviceBefore);
     }
+
+    // The removal: printer (where there is one), driver and the model's files go.
+    ASSERT_TRUE(
+        StartWizard(&wizard, folder, kProgram, {},
+                    std::string("/quiet /uninstall /model \"") + kModel + "\" /log " + log));
+    code = WaitForExit(&wizard, 120000);
+    EXPECT_TRUE(CreatedWindowClasses(wizard).empty());
+    StopWizard(&wizard);
+    ASSERT_TRUE(ReadWholeFile(log, &text));
+    EXPECT_EQ(code, 0u) << text;
+    EXPECT_NE(text.find("end      removed; exit code 0"), std::string::npos) << text;
+    EXPECT_FALSE(GetPrinterState(kModel).exists);
+    EXPECT_FALSE(GetDriverState(kModel, kEnvironment).exists);
+    std::string directory = DriverDirectory(kEnvironment);
+    for (const char *name : {"UNIDRV.DLL", "J71.GPD", "J71LASER.INI"}) {
+        EXPECT_FALSE(FileExists(directory + "\\" + name)) << name;
+        EXPECT_FALSE(FileExists(directory + "\\3\\" + name)) << name;
+    }
+}
+
+// Another run holds the machine: the wizard says so in the build's language, changes
+// nothing and ends.
+TEST(KoreanQuiet, AWizardWhileAnotherRunHoldsTheMachineSaysSoInKorean) {
+    const std::string folder = "C:\\busy_ko";
+    ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(kProgram)));
+    HANDLE lock = CreateMutexA(nullptr, TRUE, "Global\\J71_Driver_Setup_Run");
+    ASSERT_TRUE(lock);
+    std::vector<std::string> printers = Printers();
+    Wizard wizard;
+    ASSERT_TRUE(StartWizard(&wizard, folder, kProgram));
+    HWND message = WaitForMessageDialog(wizard, 60000);
+    ASSERT_TRUE(message);
+    // Read in UTF-16 and compared in UTF-8, whatever this program's own code page.
+    wchar_t text[512] = L"";
+    GetDlgItemTextW(message, kMessageText, text, 512);
+    char utf8[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    EXPECT_STREQ(utf8, "다른 설치가 진행 중입니다. 설치가 끝난 후 다시 실행하십시오.");
+    Press(message, kOk);
+    EXPECT_EQ(WaitForExit(&wizard, 60000), 0u);
+    EXPECT_FALSE(FindWindowOf(wizard, "", kWelcomeText));
+    StopWizard(&wizard);
+    EXPECT_EQ(Printers(), printers);
+    ReleaseMutex(lock);
+    CloseHandle(lock);
 }
 
 } // namespace

@@ -91,6 +91,31 @@ TEST(CommandLine, WrongLinesSayWhatIsWrong) {
     EXPECT_TRUE(Parse("/model a /model a").understood);
 }
 
+// A removal is unattended only and names nothing an installation would make; the first
+// fault of the line still wins, and every switch is still read.
+TEST(CommandLine, UninstallGoesWithQuietAloneAndAModel) {
+    Parsed p = Parse("-QUIET /Uninstall /model \"Zelmox J71 Laser\" /log u.log");
+    ASSERT_TRUE(p.understood) << p.arguments.error;
+    EXPECT_TRUE(p.arguments.uninstall);
+    EXPECT_STREQ(p.arguments.model, "Zelmox J71 Laser");
+    EXPECT_FALSE(Parse("/quiet /model a").arguments.uninstall);
+    struct {
+        const char *line, *error;
+    } cases[] = {
+        {"/uninstall /model a", "/uninstall needs /quiet"},
+        {"/quiet /uninstall /model a /default", "/uninstall cannot go with /default"},
+        {"/default /quiet /uninstall /model a /port LPT1:", "/uninstall cannot go with /default"},
+        {"/quiet /uninstall /model a /port LPT1:", "/uninstall cannot go with /port"},
+        {"/quiet /uninstall /bogus /default", "unknown argument \"/bogus\""},
+    };
+    for (const auto &c : cases) {
+        Parsed wrong = Parse(c.line);
+        EXPECT_FALSE(wrong.understood) << c.line;
+        EXPECT_STREQ(wrong.arguments.error, c.error) << c.line;
+        EXPECT_TRUE(wrong.arguments.uninstall) << c.line;
+    }
+}
+
 TEST(CommandLine, ValuesFitTheirBuffersOrAreRefused) {
     std::string longest(ARGUMENT_SIZE - 1, 'm');
     Parsed p = Parse(("/model " + longest).c_str());

@@ -5,7 +5,7 @@ Usage: check_pe.py EXE [--machine amd64|i386] [--lang en|ko]
 
 Reads the PE file itself (standard library only) and checks the machine, the subsystem,
 the imported DLLs and the whole resource set: language tags, the exact list of resources,
-every field of the eleven dialog templates, the twenty strings, the icon images, the two
+every field of the eleven dialog templates, the twenty-one strings, the icon images, the two
 bitmaps and the manifest. Machine and language follow from the file name for the known
 builds (drvsetup_x64: AMD64 and English, drvsetup_x86: I386 and Korean) and can be given.
 
@@ -110,6 +110,8 @@ def expected_strings(lang):
         4054: "There is no setup information. Cannot continue.",
         4055: "Selected printer driver has installed already. Exit setup and delete old "
               "printer driver and continue.",
+        4056: "Another installation is in progress. Wait until it has finished, then run "
+              "setup again.",
     }
     ko = {
         4000: "설치가 완료되었습니다.",
@@ -133,6 +135,7 @@ def expected_strings(lang):
         4054: "설치 정보 파일을 찾을 수 없습니다. 설치를 계속할 수 없습니다. ",
         4055: "선택된 드라이버가 이미 설치되어 있습니다. 설치 프로그램을 종료한 후 "
               "프린터 폴더에서 이전 버전의 드라이버를 삭제한 후 다시 설치하십시오.",
+        4056: "다른 설치가 진행 중입니다. 설치가 끝난 후 다시 실행하십시오.",
     }
     return ko if lang == "ko" else en
 # fmt: on
@@ -790,7 +793,7 @@ def run_checks(pe, machine, lang):
 
     strings = string_blocks(found)
     want_strings = expected_strings(lang)
-    same("the twenty strings", "string ids", sorted(strings), sorted(want_strings))
+    same("the twenty-one strings", "string ids", sorted(strings), sorted(want_strings))
     for sid, text in sorted(want_strings.items()):
         same("string %d" % sid, "string %d" % sid, repr(strings.get(sid)), repr(text))
 
