@@ -37,6 +37,20 @@ void GetModuleDirectory(char *directory) {
         strcpy(directory, ".\\");
 }
 
+// GetSetupFolder: the program's own folder with its final backslash, worked out once;
+// every driver file and the file that dates the driver are taken from it and from nowhere
+// else. Empty when the program's path cannot be had whole: the current directory that
+// GetModuleDirectory puts in its place is no setup folder.
+const char *GetSetupFolder() {
+    if (!g_session.setupFolder[0]) {
+        char directory[TEXT_BUFFER_SIZE];
+        GetModuleDirectory(directory);
+        if (strcmp(directory, ".\\") != 0)
+            strcpy(g_session.setupFolder, directory);
+    }
+    return g_session.setupFolder;
+}
+
 // GetInfPath: the setup information file beside the program, worked out once.
 const char *GetInfPath() {
     if (g_session.infPath[0])

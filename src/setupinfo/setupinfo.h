@@ -5,6 +5,7 @@
 
 const char *GetInfPath();
 void GetModuleDirectory(char *directory);
+const char *GetSetupFolder();
 const char *GetVendorSection();
 WORD CountModels();
 void GetModelName(unsigned index, char *out);

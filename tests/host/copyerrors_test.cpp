@@ -66,3 +66,50 @@ TEST(ReadSzddSize, AnythingElseIsNotCompressed) {
     }
     EXPECT_EQ(7ul, size);
 }
+
+// The LZ library's compressed-file names, as driver disks keep them.
+TEST(CompressedFileName, TheLibrarysRule) {
+    struct {
+        const char *name, *compressed;
+    } cases[] = {
+        {"UNIDRV.DLL", "UNIDRV.DL_"},
+        {"J71.GPD", "J71.GP_"},
+        {"J71.IN", "J71.IN_"},
+        {"A.B", "A.B_"},
+        {"NAME.", "NAME._"},
+        {"README", "README._"},
+        {"A.B.CDE", "A.B.CD_"},
+        {"X.HTML", "X.HTM_"},
+        {".x", ".x_"},
+        {"UNIDRV.DL_", "UNIDRV.DL_"},
+        {"a b.txt", "a b.tx_"},
+        {"N", "N._"},
+    };
+    for (const auto &c : cases) {
+        char out[64] = "unchanged";
+        EXPECT_EQ(1, CompressedFileName(c.name, out, sizeof out)) << c.name;
+        EXPECT_STREQ(c.compressed, out) << c.name;
+    }
+}
+
+// The name is never cut: one byte short of room gives nothing at all.
+TEST(CompressedFileName, ExactRoomOrNothing) {
+    struct {
+        const char *name;
+        size_t room; // the compressed name's length with its NUL
+    } cases[] = {{"UNIDRV.DLL", 11}, {"J71.IN", 8}, {"README", 9}};
+    for (const auto &c : cases) {
+        char out[16];
+        memset(out, 'x', sizeof out);
+        EXPECT_EQ(0, CompressedFileName(c.name, out, c.room - 1)) << c.name;
+        EXPECT_EQ(0, out[0]) << c.name;
+        EXPECT_EQ('x', out[c.room - 1]) << c.name << ": written past the room given";
+        EXPECT_EQ(1, CompressedFileName(c.name, out, c.room)) << c.name;
+        EXPECT_EQ(c.room - 1, strlen(out)) << c.name;
+    }
+    char out[4] = "abc";
+    EXPECT_EQ(0, CompressedFileName("A.B", out, 0));
+    EXPECT_EQ('a', out[0]) << "no room at all: nothing written";
+    EXPECT_EQ(0, CompressedFileName(nullptr, out, sizeof out));
+    EXPECT_EQ(0, out[0]);
+}
