@@ -117,6 +117,20 @@ static void Fault(CommandLine *arguments, const char *format, const char *text) 
     snprintf(arguments->error, sizeof arguments->error, format, text);
 }
 
+// SkipProgramName: quotes may cover any part of the name and are not part of it.
+const char *SkipProgramName(const char *line) {
+    if (!line)
+        return NULL;
+    int inQuotes = 0;
+    for (; *line; line++) {
+        if (*line == '"')
+            inQuotes = !inQuotes;
+        else if (!inQuotes && (*line == ' ' || *line == '\t'))
+            break;
+    }
+    return line;
+}
+
 // ParseCommandLine: every argument is read, so that /? and /log are honoured whatever
 // else is wrong with the line.
 int ParseCommandLine(const char *line, CommandLine *arguments) {

@@ -35,6 +35,12 @@ struct CommandLine {
 // wrong (the first fault) and every switch before and after it still read.
 int ParseCommandLine(const char *line, CommandLine *arguments);
 
+// The arguments of a whole command line as the platform hands it over (GetCommandLineA):
+// what follows the program's name. The name runs to the first blank or tab outside double
+// quotes, as the runtime splits it; a byte above 127 is part of it like any other (no
+// trail byte of a double-byte code page is a blank or a quote).
+const char *SkipProgramName(const char *line);
+
 // The usage text shown by /? (English in both builds), with CR LF line ends.
 const char *UsageText();
 

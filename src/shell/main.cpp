@@ -78,9 +78,13 @@ static int RunWizard() {
     return (int)message.wParam;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+// The runtime's start-up code splits the program's name off the line byte by byte as
+// signed characters, so an unquoted path with a letter above 127 ("Drucker_für_Büro", any
+// Korean folder) would leave part of the path among the arguments: the platform's own
+// line is split here instead.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_instance = instance;
-    int understood = ParseCommandLine(commandLine, &g_arguments);
+    int understood = ParseCommandLine(SkipProgramName(GetCommandLineA()), &g_arguments);
     if (g_arguments.quiet)
         return RunQuiet(understood);
     if (!understood) {

@@ -108,6 +108,30 @@ TEST(CommandLine, ValuesFitTheirBuffersOrAreRefused) {
     EXPECT_LT(strlen(p.arguments.error), (size_t)ARGUMENT_SIZE);
 }
 
+// The program's name as the platform's whole line carries it: a path with letters above
+// 127, unquoted, is still one name (a Korean path in code page 949, a German one in 1252).
+TEST(CommandLine, TheProgramsNameIsSplitOffWhateverItsLetters) {
+    struct {
+        const char *line, *rest;
+    } cases[] = {
+        {"C:\\Treiber\\Drucker_f\xfcr_B\xfcro\\drvsetup_x64.exe /quiet", " /quiet"},
+        {"C:\\\xb5\xe5\xb6\xf3\xc0\xcc\xb9\xf6\\drvsetup_x86.exe\t/model a", "\t/model a"},
+        {"\"C:\\Program Files\\J71\\drvsetup_x64.exe\" /?", " /?"},
+        {"C:\\\"Program Files\"\\drvsetup_x64.exe -quiet", " -quiet"},
+        {"drvsetup_x64.exe", ""},
+        {"\"C:\\unended quote /quiet", ""},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_STREQ(SkipProgramName(c.line), c.rest) << c.line;
+    EXPECT_EQ(SkipProgramName(nullptr), nullptr);
+
+    Parsed p = Parse(SkipProgramName("C:\\B\xfcro\\drvsetup_x64.exe /quiet /model \"J71\""));
+    EXPECT_TRUE(p.understood) << p.arguments.error;
+    EXPECT_TRUE(p.arguments.quiet);
+    EXPECT_STREQ(p.arguments.model, "J71");
+}
+
 const char *At(void *names, int index) {
     return (*(std::vector<const char *> *)names)[index];
 }

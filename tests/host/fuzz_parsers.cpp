@@ -88,6 +88,10 @@ static void FuzzProgress(const uint8_t *data, size_t size) {
 // that is understood reads the same when its values are given back quoted.
 static void FuzzCommandLine(const std::string &line) {
     CommandLine *arguments = new CommandLine;
+    // The program's name split off a whole line ends inside it, at a blank or tab.
+    const char *rest = SkipProgramName(line.c_str());
+    Check(rest >= line.c_str() && rest <= line.c_str() + strlen(line.c_str()));
+    Check(!*rest || *rest == ' ' || *rest == '\t');
     int understood = ParseCommandLine(line.c_str(), arguments);
     for (const char *value : {arguments->model, arguments->port, arguments->log, arguments->error})
         Check(memchr(value, 0, ARGUMENT_SIZE) != NULL);

@@ -209,18 +209,17 @@ static void RestoreEnvironment(const std::vector<std::pair<std::string, std::str
                                 it->second == "\x01" ? nullptr : it->second.c_str());
 }
 
-bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &program,
-                 const std::vector<std::string> &environment, const std::string &arguments) {
-    std::string path = folder + "\\" + program;
-    std::wstring commandLine = L"\"" + Wide(path) + L"\"";
-    if (!arguments.empty())
-        commandLine += L" " + Wide(arguments);
+// Starts a process suspended, records it and watches the windows it makes from the start.
+// Without `program`, the system takes the program's name from the line itself.
+static bool Launch(Wizard *wizard, const std::wstring &program, std::wstring commandLine,
+                   const std::string &folder, const std::vector<std::string> &environment) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     auto previous = SetEnvironment(environment);
-    BOOL ok = CreateProcessW(Wide(path).c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                             CREATE_SUSPENDED, nullptr, Wide(folder).c_str(), &startup, &info);
+    BOOL ok = CreateProcessW(program.empty() ? nullptr : program.c_str(), &commandLine[0], nullptr,
+                             nullptr, FALSE, CREATE_SUSPENDED, nullptr, Wide(folder).c_str(),
+                             &startup, &info);
     RestoreEnvironment(previous);
     if (!ok)
         return false;
@@ -235,6 +234,20 @@ bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &p
     ResumeThread(info.hThread);
     CloseHandle(info.hThread);
     return true;
+}
+
+bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &program,
+                 const std::vector<std::string> &environment, const std::string &arguments) {
+    std::string path = folder + "\\" + program;
+    std::wstring commandLine = L"\"" + Wide(path) + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + Wide(arguments);
+    return Launch(wizard, Wide(path), commandLine, folder, environment);
+}
+
+bool StartWithCommandLine(Wizard *wizard, const std::string &folder, const std::string &commandLine,
+                          const std::vector<std::string> &environment) {
+    return Launch(wizard, std::wstring(), Wide(commandLine), folder, environment);
 }
 
 bool IsRunning(const Wizard &wizard) {

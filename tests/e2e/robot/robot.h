@@ -76,6 +76,10 @@ struct Wizard {
 bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &program,
                  const std::vector<std::string> &environment = {},
                  const std::string &arguments = "");
+// Starts a program by a whole command line (UTF-8) exactly as a script would write it,
+// the system taking the program's name from it; `folder` is its current directory.
+bool StartWithCommandLine(Wizard *wizard, const std::string &folder, const std::string &commandLine,
+                          const std::vector<std::string> &environment = {});
 // Waits for the wizard to end; its exit code, or STILL_ACTIVE after the timeout.
 DWORD WaitForExit(Wizard *wizard, DWORD timeoutMs);
 bool IsRunning(const Wizard &wizard);
