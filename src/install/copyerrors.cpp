@@ -89,3 +89,34 @@ int CompressedFileName(const char *name, char *out, size_t outSize) {
     out[needed] = 0;
     return 1;
 }
+
+// CheckSzddData: walks the compressed stream (a flag byte, then eight items, each a
+// literal byte or a two-byte reference that repeats 3 to 18 bytes of the window) and
+// counts what it expands to, writing nothing.
+int CheckSzddData(const unsigned char *data, size_t length) {
+    static const unsigned char magic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+    if (!data || length < sizeof magic || memcmp(data, magic, sizeof magic) != 0)
+        return SZDD_PLAIN;
+    unsigned long announced;
+    if (!ReadSzddSize(data,
+                      length < SZDD_HEADER_SIZE ? (unsigned)length : (unsigned)SZDD_HEADER_SIZE,
+                      &announced))
+        return SZDD_DAMAGED;
+    unsigned long long expanded = 0;
+    size_t at = SZDD_HEADER_SIZE;
+    while (at < length) {
+        unsigned flags = data[at++];
+        for (int item = 0; item < 8 && at < length; item++, flags >>= 1) {
+            if (flags & 1) {
+                at++;
+                expanded++;
+                continue;
+            }
+            if (length - at < 2)
+                return SZDD_DAMAGED; // a reference cut in half
+            expanded += (data[at + 1] & 0x0Fu) + 3;
+            at += 2;
+        }
+    }
+    return expanded == announced ? SZDD_WHOLE : SZDD_DAMAGED;
+}

@@ -21,6 +21,12 @@ enum { SZDD_HEADER_SIZE = 14 };
 // then *size is the expanded size it announces.
 int ReadSzddSize(const unsigned char *header, unsigned length, unsigned long *size);
 
+// What a file's bytes are to the copy engine: plain (no SZDD signature), compressed and
+// whole, or compressed and damaged (a header cut short or of another method than 'A', or
+// data that do not expand to the size the header announces).
+enum SzddState { SZDD_PLAIN, SZDD_WHOLE, SZDD_DAMAGED };
+int CheckSzddData(const unsigned char *data, size_t length);
+
 // The name under which the LZ library keeps a file stored compressed: the last character
 // of a three-character extension (what follows the name's first dot) replaced by '_',
 // '_' appended to a shorter one, "._" appended when there is none ("UNIDRV.DL_" for

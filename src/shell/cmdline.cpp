@@ -97,6 +97,7 @@ static const Switch kSwitches[] = {
     {"quiet", &CommandLine::quiet, nullptr}, {"default", &CommandLine::makeDefault, nullptr},
     {"?", &CommandLine::help, nullptr},      {"model", nullptr, &CommandLine::model},
     {"port", nullptr, &CommandLine::port},   {"log", nullptr, &CommandLine::log},
+    {"check", &CommandLine::check, nullptr},
 };
 
 // The switch a token names; NULL for anything else (a quoted token is always a value).
@@ -129,6 +130,15 @@ const char *SkipProgramName(const char *line) {
             break;
     }
     return line;
+}
+
+// Switches that each make sense alone but not together.
+static void CheckCombination(CommandLine *arguments) {
+    if (arguments->check && !arguments->quiet)
+        Fault(arguments, "%s goes with /quiet", "/check");
+    else if (arguments->check &&
+             (arguments->model[0] || arguments->port[0] || arguments->makeDefault))
+        Fault(arguments, "%s takes no /model, /port or /default", "/check");
 }
 
 // ParseCommandLine: every argument is read, so that /? and /log are honoured whatever
@@ -165,6 +175,7 @@ int ParseCommandLine(const char *line, CommandLine *arguments) {
             memcpy(target, value.text, strlen(value.text) + 1);
         }
     }
+    CheckCombination(arguments);
     return arguments->error[0] == '\0';
 }
 
@@ -178,6 +189,8 @@ const char *UsageText() {
            "                  port, else COM1:)\r\n"
            "  /default        make the new printer the default printer\r\n"
            "  /log FILE       append a log of every step to FILE (UTF-8)\r\n"
+           "  /check          with /quiet: only check that every model of J71.INF\r\n"
+           "                  finds its files in this folder (changes nothing)\r\n"
            "  /?              show this text\r\n"
            "\r\n"
            "Without /quiet, /model and /port choose the entries on the wizard's pages.\r\n"

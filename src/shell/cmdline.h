@@ -21,6 +21,7 @@ struct CommandLine {
     int quiet;                 // /quiet: no window at all, everything from the arguments
     int makeDefault;           // /default: the new printer becomes the default printer
     int help;                  // /?
+    int check;                 // /check: only check the setup folder (with /quiet)
     char model[ARGUMENT_SIZE]; // /model NAME, empty when not given
     char port[ARGUMENT_SIZE];  // /port NAME
     char log[ARGUMENT_SIZE];   // /log FILE

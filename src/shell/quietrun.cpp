@@ -147,6 +147,12 @@ int RunQuiet(int understood) {
         LogLine("args", "/? asks for the usage; nothing is installed");
         return Finish(0, "usage asked for");
     }
+    if (g_arguments.check) {
+        int problems = CheckSetupFolder();
+        return Finish(problems ? EXIT_INSTALL_FAILED : EXIT_INSTALLED,
+                      problems ? "the setup folder has problems; nothing was changed"
+                               : "every model would install its files; nothing was changed");
+    }
     if (!g_arguments.model[0]) {
         LogLine("args", "/quiet needs /model");
         return Finish(EXIT_BAD_COMMAND_LINE, "wrong command line");

@@ -155,6 +155,16 @@ static void FuzzVersionResource(const uint8_t *data, size_t size) {
     }
 }
 
+// Any bytes as a driver file: only a file with the SZDD signature is ever compressed, and
+// nothing is read outside the bytes.
+static void FuzzSzdd(const uint8_t *data, size_t size) {
+    std::vector<unsigned char> file(data, data + size);
+    int state = CheckSzddData(file.data(), file.size());
+    Check(state == SZDD_PLAIN || state == SZDD_WHOLE || state == SZDD_DAMAGED);
+    Check((state == SZDD_PLAIN) == (size < 8 || memcmp(data, "SZDD", 4) != 0 || data[4] != 0x88 ||
+                                    data[5] != 0xF0 || data[6] != 0x27 || data[7] != 0x33));
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2)
         return 0;
@@ -162,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string text((const char *)data + 2, size - 2);
     text = text.c_str();
     size_t bufferSize = data[1] * 5 + 1;
-    switch (data[0] % 10) {
+    switch (data[0] % 11) {
     case 0:
         FuzzModelEntry(text);
         break;
@@ -193,6 +203,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         break;
     case 9:
         FuzzVersionResource(data + 2, size - 2);
+        break;
+    case 10:
+        FuzzSzdd(data + 1, size - 1);
         break;
     }
     return 0;
