@@ -31,7 +31,8 @@ static void LogStart() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    LogLine("start", "unattended installation for %s on %s, Windows %lu.%lu.%lu, command line: %s",
+    LogLine("start", "%s for %s on %s, Windows %lu.%lu.%lu, command line: %s",
+            g_arguments.check ? "check of the setup folder" : "unattended installation",
             g_profile.environment, computer, version.dwMajorVersion, version.dwMinorVersion,
             version.dwBuildNumber, GetCommandLineA());
 }
