@@ -9,6 +9,8 @@ packages=(
     googletest clang libclang-rt-14-dev
     wine64 xvfb xauth x11-utils imagemagick
     mscompress fonts-wine fonts-liberation fonts-nanum locales
+    # tools/package.sh: Authenticode signing, checksums' companions and the zips.
+    osslsigncode openssl zip unzip
     # The 32-bit platform (tools/x86/prepare.sh) is built in a chroot of its own; on the
     # host it needs only wget for debootstrap, which it unpacks itself (never installed).
     wget

@@ -2,10 +2,12 @@
 // driver directory and its version subdirectory, expanded on the way when it is stored
 // compressed, with a message for every failure.
 #include "install/copyerrors.h"
+#include "install/fileversion.h"
 #include "install/install.h"
 #include "install/report.h"
 #include "install/seam.h"
 #include "res/resource.h"
+#include "setupinfo/setupinfo.h"
 #include "shell/log.h"
 #include "shell/session.h"
 #include "ui/pages.h"
@@ -26,7 +28,7 @@ static struct {
 
 // Paths of the file being copied, each bounded by its buffer.
 struct CopyPaths {
-    char source[TEXT_BUFFER_SIZE];
+    char source[TEXT_BUFFER_SIZE]; // in the setup folder
     char first[TEXT_BUFFER_SIZE];
     char second[TEXT_BUFFER_SIZE]; // empty when there is no version directory
 };
@@ -50,16 +52,19 @@ const char *FindCopyName(int index) {
     }
 }
 
-// Joins the name to the driver directory (and its version directory). Returns 0, with
-// nothing built, for a name that could leave the directory, a directory the spooler
-// never gave, or a path that does not fit: such a file is never touched.
+// Joins the name to the setup folder and to the driver directory (and its version
+// directory). Returns 0, with nothing built, for a name that could leave a directory, a
+// directory the spooler never gave, no setup folder, or a path that does not fit: such a
+// file is never touched.
 static int BuildCopyPaths(const char *name, CopyPaths *paths) {
     const char *directory = g_session.driverDirectory;
     size_t length = strnlen(directory, sizeof g_session.driverDirectory);
-    if (!name || !IsSafeCopyName(name) || length == 0 || length >= sizeof g_session.driverDirectory)
+    const char *folder = GetSetupFolder();
+    if (!name || !IsSafeCopyName(name) || length == 0 ||
+        length >= sizeof g_session.driverDirectory || !folder[0])
         return 0;
 
-    int n = snprintf(paths->source, sizeof paths->source, "%s", name);
+    int n = snprintf(paths->source, sizeof paths->source, "%s%s", folder, name);
     if (n < 0 || (size_t)n >= sizeof paths->source)
         return 0;
     n = snprintf(paths->first, sizeof paths->first, "%s%s", directory, name);
@@ -93,50 +98,81 @@ struct SourceHeader {
     unsigned long announced;
 };
 
-// Opens the source with LZOpenFileA, which also finds a file stored under its compressed
-// name ("NAME.DL_" for "NAME.DLL"). With any flag beside OF_READ (the wizard's prompt, or
-// OF_CANCEL, which alone asks nothing) the library hands back the plain file and leaves
-// the expansion to be set up later. The header is read from that very open, and the
-// expansion is set up here with LZInit: left to CopyLZFile, it would be set up there and
-// closed behind our back, and the LZClose after it would close the same handle again.
-// Returns the handle for the LZ library, or a negative LZ code.
-static INT OpenSource(const char *path, OFSTRUCT *opened, UINT style, SourceHeader *header) {
+// The LZ library takes the platform's file handles, as its own opens make them.
+static INT LzHandle(HANDLE file) {
+    return (INT)HandleToLong(file);
+}
+
+// Opens a source file for reading; the failure's error code is left for the caller.
+static HANDLE OpenForReading(const char *path) {
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+// Opens the source by its full path in the setup folder and nowhere else: the LZ
+// library's own open (through OpenFile) holds no more than 128 characters of path and
+// looks for a missing file in the current directory, the system folders and PATH too. A
+// file kept under its compressed name ("NAME.DL_" for "NAME.DLL") is taken, as the LZ
+// library takes it, but only when the plain name is missing; `opened` (of the path's
+// size) names the file taken. The header is read from that very open, and the expansion
+// is set up here with LZInit: left to CopyLZFile, it would be set up there and closed
+// behind our back, and the LZClose after it would close the same handle again. Returns
+// the handle for the LZ library, or a negative LZ code.
+static INT OpenSource(const char *path, char *opened, SourceHeader *header) {
     header->compressed = 0;
-    INT file = LZOpenFileA((LPSTR)path, opened, (WORD)(style | OF_CANCEL));
-    if (file < 0)
-        return file;
-    unsigned char bytes[SZDD_HEADER_SIZE];
-    UINT read = _lread((HFILE)file, bytes, sizeof bytes);
-    if (read != (UINT)HFILE_ERROR)
-        header->compressed = ReadSzddSize(bytes, read, &header->announced);
-    if (_llseek((HFILE)file, 0, FILE_BEGIN) != 0) {
-        LZClose(file);
+    strcpy(opened, path);
+    HANDLE file = OpenForReading(path);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        char *name = strrchr(opened, '\\') + 1;
+        const char *plain = path + (name - opened);
+        if (CompressedFileName(plain, name, TEXT_BUFFER_SIZE - (size_t)(name - opened)))
+            file = OpenForReading(opened);
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        strcpy(opened, path);
         return LZERROR_BADINHANDLE;
     }
-    INT expanding = LZInit(file);
-    return expanding <= 0 ? file : expanding;
+    unsigned char bytes[SZDD_HEADER_SIZE];
+    DWORD read = 0;
+    if (ReadFile(file, bytes, sizeof bytes, &read, NULL))
+        header->compressed = ReadSzddSize(bytes, read, &header->announced);
+    if (SetFilePointer(file, 0, NULL, FILE_BEGIN) != 0) {
+        CloseHandle(file);
+        return LZERROR_BADINHANDLE;
+    }
+    INT expanding = LZInit(LzHandle(file));
+    return expanding <= 0 ? LzHandle(file) : expanding;
+}
+
+// Creates the first destination by its full path, emptying a file left there. The LZ
+// library's own creation goes through OpenFile as well: 128 characters of path at most,
+// and where the file cannot be created it creates one under its compressed name instead.
+// Returns the handle for the LZ library, or -1.
+static INT CreateDestination(const char *path) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    return file == INVALID_HANDLE_VALUE ? -1 : LzHandle(file);
 }
 
 // Expands the opened source into the first destination. The platform answers a
 // truncated or garbled compressed file with a size and no error, so a size other than
 // the header's is taken for damaged data.
-static int ExpandFile(INT source, INT destination, const OFSTRUCT *opened,
-                      const SourceHeader *header, const CopyPaths *paths) {
+static int ExpandFile(INT source, INT destination, const char *opened, const SourceHeader *header,
+                      const CopyPaths *paths) {
     int compressed = header->compressed;
     unsigned long announced = header->announced;
     INT result = SeamCopyLZFile(source, destination);
     LZClose(source);
     LZClose(destination);
     if (result >= 0 && compressed && (unsigned long)result != announced) {
-        LogLine("copy", "%s -> %s: LZ result %d, but the file announces %lu bytes: damaged",
-                opened->szPathName, paths->first, (int)result, announced);
+        LogLine("copy", "%s -> %s: LZ result %d, but the file announces %lu bytes: damaged", opened,
+                paths->first, (int)result, announced);
         return LZERROR_READ;
     }
     if (result < 0)
-        LogLine("copy", "%s -> %s: failed, LZ result %d", opened->szPathName, paths->first,
-                (int)result);
+        LogLine("copy", "%s -> %s: failed, LZ result %d", opened, paths->first, (int)result);
     else
-        LogLine("copy", "%s -> %s: %s, %d bytes (LZ result %d)", opened->szPathName, paths->first,
+        LogLine("copy", "%s -> %s: %s, %d bytes (LZ result %d)", opened, paths->first,
                 compressed ? "expanded" : "copied as it is", (int)result, (int)result);
     return result;
 }
@@ -159,22 +195,67 @@ static int ResultOfFailure(int index, int code) {
     return COPY_RETRY;
 }
 
-// When the destination cannot be created, the LZ library tries its compressed-file name
-// instead ("NAME.DL_" for "NAME.DLL") and creates that. Such an open is no copy of the
-// driver file: the caller removes the stray file and counts the open as failed.
-static int OpenedElsewhere(const char *path, const OFSTRUCT *opened) {
-    char full[TEXT_BUFFER_SIZE];
-    DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
-    if (length == 0 || length >= sizeof full || length >= sizeof opened->szPathName)
-        return 0; // beyond what the open record holds: nothing to compare with
-    return lstrcmpiA(full, opened->szPathName) != 0;
-}
-
 // A file that cannot be opened, named or placed: its message and the end of copying.
 static int RefuseFile(HWND page) {
     g_badHandle.index = -1;
     g_reporter->showCopyError(page, 1);
     return 0;
+}
+
+// The file version of a file's version resource, read with the file loaded as data
+// alone: none of its code runs, and no library beyond the loader's is needed for it.
+// Returns 0 when the file has none (or is no module at all).
+static int ReadFileVersion(const char *path, unsigned long long *version) {
+    HMODULE module = LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return 0;
+    int found = 0;
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(VS_VERSION_INFO), (LPCSTR)RT_VERSION);
+    if (resource) {
+        HGLOBAL loaded = LoadResource(module, resource);
+        DWORD size = SizeofResource(module, resource);
+        const void *block = loaded ? LockResource(loaded) : NULL;
+        if (block)
+            found = ReadFixedFileVersion((const unsigned char *)block, size, version);
+    }
+    FreeLibrary(module);
+    return found;
+}
+
+// What stood in the version directory before the copy.
+struct VersionCopy {
+    int held;      // it could not be deleted (in use)
+    int versioned; // it carries a file version, and is kept until compared
+    unsigned long long version;
+};
+
+// Every Unidrv printer of the machine shares the files of the version directory, and one
+// there may be newer than ours: a file with a version resource stays until ours is
+// expanded and the two versions are compared. Any other old copy goes first, as in the
+// driver directory, so that a failed open leaves none of ours behind.
+static void ClearVersionCopy(const CopyPaths *paths, VersionCopy *old) {
+    old->held = old->versioned = 0;
+    if (!paths->second[0] || _access(paths->second, 0) != 0)
+        return;
+    if (ReadFileVersion(paths->second, &old->version))
+        old->versioned = 1;
+    else
+        old->held = DeleteIfPresent(paths->second);
+}
+
+// 1 when the version directory's file is newer than the one just expanded, which then
+// does not replace it: as the spooler's own copy keeps a newer file. A file of ours
+// without a version cannot be told older, and replaces it.
+static int KeepsNewerVersion(const CopyPaths *paths, const VersionCopy *old) {
+    unsigned long long ours;
+    if (!old->versioned || !ReadFileVersion(paths->first, &ours) || ours >= old->version)
+        return 0;
+    char theirs[32], installing[32];
+    FormatFileVersion(old->version, theirs, sizeof theirs);
+    FormatFileVersion(ours, installing, sizeof installing);
+    LogLine("copy", "%s: kept, its version %s is newer than %s of %s", paths->second, theirs,
+            installing, paths->first);
+    return 1;
 }
 
 // The copy into the version directory. The spooler copies every driver file from the
@@ -183,9 +264,10 @@ static int RefuseFile(HWND page) {
 // cannot be overwritten by a plain copy; so a failure here never stops the
 // installation. A partial copy of ours is removed, never left for a driver file; a file
 // that was there before and could not be deleted is not ours to touch.
-static void CopyIntoVersionDirectory(const CopyPaths *paths, int secondHeld) {
-    if (!paths->second[0])
+static void CopyIntoVersionDirectory(const CopyPaths *paths, const VersionCopy *old) {
+    if (!paths->second[0] || KeepsNewerVersion(paths, old))
         return;
+    int secondHeld = old->versioned ? DeleteIfPresent(paths->second) : old->held;
     if (CopyFileA(paths->first, paths->second, FALSE)) {
         LogLine("copy", "%s -> %s: copied", paths->first, paths->second);
         return;
@@ -212,39 +294,33 @@ int CopyOneFile(HWND page, int index) {
         return RefuseFile(page);
     }
     DeleteIfPresent(paths.first);
-    int secondHeld = DeleteIfPresent(paths.second);
+    VersionCopy old;
+    ClearVersionCopy(&paths, &old);
 
-    OFSTRUCT sourceRecord = {}, destinationRecord = {};
+    char opened[TEXT_BUFFER_SIZE];
     SourceHeader header;
-    INT source =
-        OpenSource(paths.source, &sourceRecord, OF_READ | g_reporter->sourcePrompt, &header);
+    INT source = OpenSource(paths.source, opened, &header);
     if (source < 0) {
-        LogLine("copy", "%s: cannot be opened, LZ result %d", paths.source, (int)source);
+        LogLine("copy", "%s: cannot be opened, LZ result %d, error %lu", paths.source, (int)source,
+                (unsigned long)GetLastError());
         return RefuseFile(page);
     }
-    INT destination = LZOpenFileA(paths.first, &destinationRecord, OF_CREATE);
-    if (destination >= 0 && OpenedElsewhere(paths.first, &destinationRecord)) {
-        LogLine("copy", "%s: created as %s instead; removed", paths.first,
-                destinationRecord.szPathName);
-        LZClose(destination);
-        DeleteFileA(destinationRecord.szPathName);
-        destination = -1;
-    }
+    INT destination = CreateDestination(paths.first);
     if (destination < 0) {
-        LogLine("copy", "%s: cannot be created, LZ result %d, error %lu", paths.first,
-                (int)destination, (unsigned long)GetLastError());
+        LogLine("copy", "%s: cannot be created, error %lu", paths.first,
+                (unsigned long)GetLastError());
         LZClose(source);
         return RefuseFile(page);
     }
 
-    int result = ExpandFile(source, destination, &sourceRecord, &header, &paths);
+    int result = ExpandFile(source, destination, opened, &header, &paths);
     if (result < 0) {
         // A partial file must not pass for a driver file.
         _unlink(paths.first);
         g_reporter->showCopyError(page, result);
         return ResultOfFailure(index, result);
     }
-    CopyIntoVersionDirectory(&paths, secondHeld);
+    CopyIntoVersionDirectory(&paths, &old);
     g_badHandle.index = -1;
     return 1;
 }

@@ -25,21 +25,18 @@ static int ReadLastWriteTime(const char *path, FILETIME *lastWrite) {
     return ok != 0;
 }
 
-// The driver's date: "J71.DLL" in the current directory; failing that the one beside
-// the program; failing that now. A zero date would show as the year 1601.
+// The driver's date: "J71.DLL" in the setup folder, never one of the current directory
+// (under a deployment tool that is the system folder); failing that now. A zero date
+// would show as the year 1601.
 static FILETIME DriverDate() {
     FILETIME date = {0, 0};
-    if (ReadLastWriteTime(DATING_FILE, &date))
-        return date;
     char path[TEXT_BUFFER_SIZE];
-    DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
-    if (length > 0 && length < sizeof path) {
-        char *slash = strrchr(path, '\\');
-        if (slash && (size_t)(slash + 1 - path) + sizeof DATING_FILE <= sizeof path) {
-            memcpy(slash + 1, DATING_FILE, sizeof DATING_FILE);
-            if (ReadLastWriteTime(path, &date))
-                return date;
-        }
+    const char *folder = GetSetupFolder();
+    if (folder[0] && strlen(folder) + sizeof DATING_FILE <= sizeof path) {
+        strcpy(path, folder);
+        strcat(path, DATING_FILE);
+        if (ReadLastWriteTime(path, &date))
+            return date;
     }
     GetSystemTimeAsFileTime(&date);
     return date;

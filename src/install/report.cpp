@@ -38,19 +38,16 @@ const InstallReporter g_wizardReporter = {
     ShowCopyingOnPage,
     ShowCopyError,
     ShowDriverRefusedBox,
-    OF_CANCEL | OF_PROMPT,
 };
 
 static void ShowCopyingToNobody(HWND, const char *, const char *) {}
 static void ShowCopyErrorToNobody(HWND, int) {}
 static void ShowDriverRefusedToNobody(DWORD) {}
 
-// Nobody can answer a prompt for a missing disk, so a missing file simply fails.
 const InstallReporter g_silentReporter = {
     ShowCopyingToNobody,
     ShowCopyErrorToNobody,
     ShowDriverRefusedToNobody,
-    0,
 };
 
 const InstallReporter *g_reporter = &g_wizardReporter;

@@ -12,9 +12,6 @@ struct InstallReporter {
     void (*showCopyError)(HWND page, int code);
     // The spooler refused the driver, with its error code.
     void (*showDriverRefused)(DWORD error);
-    // Extra open flags for a driver file: a person can be asked for a missing disk;
-    // nobody answers an unattended run.
-    UINT sourcePrompt;
 };
 
 extern const InstallReporter g_wizardReporter;

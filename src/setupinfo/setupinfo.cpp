@@ -9,6 +9,7 @@
 #include "shell/session.h"
 #include "ui/iconlist.h"
 
+#include <stdio.h>
 #include <string.h>
 
 // Key lists: the profile reader may fill a short buffer to its last byte but one and
@@ -35,6 +36,20 @@ void GetModuleDirectory(char *directory) {
         slash[1] = '\0';
     else
         strcpy(directory, ".\\");
+}
+
+// GetSetupFolder: the program's own folder with its final backslash, worked out once;
+// every driver file and the file that dates the driver are taken from it and from nowhere
+// else. Empty when the program's path cannot be had whole: the current directory that
+// GetModuleDirectory puts in its place is no setup folder.
+const char *GetSetupFolder() {
+    if (!g_session.setupFolder[0]) {
+        char directory[TEXT_BUFFER_SIZE];
+        GetModuleDirectory(directory);
+        if (strcmp(directory, ".\\") != 0)
+            strcpy(g_session.setupFolder, directory);
+    }
+    return g_session.setupFolder;
 }
 
 // GetInfPath: the setup information file beside the program, worked out once.
@@ -132,59 +147,81 @@ int LoadModelInstallData(HWND page) {
     return LoadInstallDataFor(name);
 }
 
-// LoadInstallDataFor: reads the copy list, driver directory and data type of the model
-// into the session, and the name into modelName. Refused, with the session unchanged: a
-// name too long to be looked up (over 1021 characters), a model whose entry names no
-// install section, or one that gives neither "CopyFiles" nor "DataSection" (nothing
-// could be installed for it), and a "CopyFiles" value longer than the reader's buffer
-// (its last names would be dropped unnoticed).
-int LoadInstallDataFor(const char *name) {
-    if (strlen(name) > MAX_MODEL_NAME) {
-        LogLine("read", "model name of %u characters: too long to look up", (unsigned)strlen(name));
-        return 0;
-    }
+// ReadModelInstallData: a model's install section, its copy list parsed as the engine
+// will walk it, and its data section, read as the model page's Next reads them; nothing
+// goes into the session. Refused, with `problem` (a buffer of TEXT_BUFFER_SIZE) saying
+// why: a name too long to be looked up (over 1021 characters), a model whose entry names
+// no install section, one that gives neither "CopyFiles" nor "DataSection" (nothing could
+// be installed for it), and a "CopyFiles" value longer than the reader's buffer or whose
+// names do not fit the copy list (its last names would be dropped unnoticed).
+int ReadModelInstallData(const char *name, ModelInstallData *data, char *problem) {
     char key[TEXT_BUFFER_SIZE];
     char entry[TEXT_BUFFER_SIZE];
-    char section[TEXT_BUFFER_SIZE] = "";
     char copyFiles[2 * TEXT_BUFFER_SIZE] = "";
-    char dataSection[TEXT_BUFFER_SIZE] = "";
+    memset(data, 0, sizeof *data);
+    problem[0] = '\0';
+    if (strlen(name) > MAX_MODEL_NAME) {
+        snprintf(problem, TEXT_BUFFER_SIZE, "model name of %u characters: too long to look up",
+                 (unsigned)strlen(name));
+        return 0;
+    }
     MakeModelKey(name, key, sizeof key);
     ReadInfValue(GetVendorSection(), key, "", entry);
 
     size_t sectionLength;
     const char *field = ModelEntryField(entry, 1, &sectionLength);
     if (!field) {
-        LogLine("read", "\"%s\" in %s: no install section", name, GetInfPath());
+        snprintf(problem, TEXT_BUFFER_SIZE, "\"%.900s\" in %s: no install section", name,
+                 GetInfPath());
         return 0;
     }
-    memcpy(section, field, sectionLength);
-    section[sectionLength] = '\0';
-    GetPrivateProfileStringA(section, "CopyFiles", "", copyFiles, sizeof copyFiles, GetInfPath());
+    memcpy(data->section, field, sectionLength);
+    data->section[sectionLength] = '\0';
+    GetPrivateProfileStringA(data->section, "CopyFiles", "", copyFiles, sizeof copyFiles,
+                             GetInfPath());
     if (strlen(copyFiles) >= TEXT_BUFFER_SIZE) {
-        LogLine("read", "[%s] CopyFiles: %u characters, more than can be read whole", section,
-                (unsigned)strlen(copyFiles));
+        snprintf(problem, TEXT_BUFFER_SIZE,
+                 "[%.900s] CopyFiles: %u characters, more than can be read whole", data->section,
+                 (unsigned)strlen(copyFiles));
         return 0;
     }
-    ReadInfValue(section, "DataSection", "", dataSection);
-    if (!copyFiles[0] && !dataSection[0]) {
-        LogLine("read", "[%s]: neither CopyFiles nor DataSection, nothing to install", section);
+    ReadInfValue(data->section, "DataSection", "", data->dataSection);
+    if (!copyFiles[0] && !data->dataSection[0]) {
+        snprintf(problem, TEXT_BUFFER_SIZE,
+                 "[%.900s]: neither CopyFiles nor DataSection, nothing to install", data->section);
         return 0;
     }
+    data->fileCount = ParseCopyFiles(copyFiles, data->copyList, sizeof data->copyList);
+    if (data->fileCount < 0) {
+        snprintf(problem, TEXT_BUFFER_SIZE,
+                 "[%.900s] CopyFiles: the names do not fit the copy list", data->section);
+        return 0;
+    }
+    return 1;
+}
 
+// LoadInstallDataFor: reads the model's data as above into the session, with the driver
+// directory and the data type, and the name into modelName; 0, with the session
+// unchanged and the reason logged, when the model is refused.
+int LoadInstallDataFor(const char *name) {
+    ModelInstallData data;
+    char problem[TEXT_BUFFER_SIZE];
+    if (!ReadModelInstallData(name, &data, problem)) {
+        LogLine("read", "%s", problem);
+        return 0;
+    }
     strcpy(g_session.modelName, name);
-    int count = ParseCopyFiles(copyFiles, g_session.copyList, sizeof g_session.copyList);
-    // The session's list has room for the longest value accepted above; a refusal
-    // would leave the list empty.
-    g_session.fileCount = count < 0 ? 0 : count;
+    memcpy(g_session.copyList, data.copyList, sizeof g_session.copyList);
+    g_session.fileCount = data.fileCount;
 
     ReadDriverDirectory();
 
-    if (dataSection[0])
-        ReadInfValue(dataSection, "DefaultDataType", "RAW", g_session.defaultDataType);
+    if (data.dataSection[0])
+        ReadInfValue(data.dataSection, "DefaultDataType", "RAW", g_session.defaultDataType);
     else
         strcpy(g_session.defaultDataType, "RAW");
     LogLine("read", "\"%s\": install section [%s], %d files, data type \"%s\", driver directory %s",
-            name, section, g_session.fileCount, g_session.defaultDataType,
+            name, data.section, g_session.fileCount, g_session.defaultDataType,
             g_session.driverDirectory[0] ? g_session.driverDirectory : "(none)");
     return 1;
 }

@@ -101,6 +101,7 @@ static const Switch kSwitches[] = {
     {"port", nullptr, &CommandLine::port},
     {"log", nullptr, &CommandLine::log},
     {"uninstall", &CommandLine::uninstall, nullptr},
+    {"check", &CommandLine::check, nullptr},
 };
 
 // The switch a token names; NULL for anything else (a quoted token is always a value).
@@ -135,17 +136,25 @@ const char *SkipProgramName(const char *line) {
     return line;
 }
 
-// A removal is asked of deployment tools only, and takes nothing that names what an
-// installation would make.
-static void CheckUninstall(CommandLine *arguments) {
-    if (!arguments->uninstall)
-        return;
-    if (!arguments->quiet)
-        Fault(arguments, "%s needs /quiet", "/uninstall");
-    else if (arguments->makeDefault)
-        Fault(arguments, "%s cannot go with /default", "/uninstall");
-    else if (arguments->port[0])
-        Fault(arguments, "%s cannot go with /port", "/uninstall");
+// Switches that each make sense alone but not together. A removal, and the check of a
+// setup folder, are asked of deployment tools and release engineers only, and take
+// nothing that names what an installation would make.
+static void CheckCombination(CommandLine *arguments) {
+    if (arguments->uninstall) {
+        if (!arguments->quiet)
+            Fault(arguments, "%s needs /quiet", "/uninstall");
+        else if (arguments->makeDefault)
+            Fault(arguments, "%s cannot go with /default", "/uninstall");
+        else if (arguments->port[0])
+            Fault(arguments, "%s cannot go with /port", "/uninstall");
+        else if (arguments->check)
+            Fault(arguments, "%s cannot go with /check", "/uninstall");
+    }
+    if (arguments->check && !arguments->quiet)
+        Fault(arguments, "%s goes with /quiet", "/check");
+    else if (arguments->check &&
+             (arguments->model[0] || arguments->port[0] || arguments->makeDefault))
+        Fault(arguments, "%s takes no /model, /port or /default", "/check");
 }
 
 // ParseCommandLine: every argument is read, so that /? and /log are honoured whatever
@@ -182,7 +191,7 @@ int ParseCommandLine(const char *line, CommandLine *arguments) {
             memcpy(target, value.text, strlen(value.text) + 1);
         }
     }
-    CheckUninstall(arguments);
+    CheckCombination(arguments);
     return arguments->error[0] == '\0';
 }
 
@@ -198,6 +207,8 @@ const char *UsageText() {
            "                  port, else COM1:)\r\n"
            "  /default        make the new printer the default printer\r\n"
            "  /log FILE       append a log of every step to FILE (UTF-8)\r\n"
+           "  /check          with /quiet: only check that every model of J71.INF\r\n"
+           "                  finds its files in this folder (changes nothing)\r\n"
            "  /?              show this text\r\n"
            "\r\n"
            "Without /quiet, /model and /port choose the entries on the wizard's pages.\r\n"

@@ -25,6 +25,7 @@ struct CommandLine {
     int makeDefault;           // /default: the new printer becomes the default printer
     int help;                  // /?
     int uninstall;             // /uninstall: remove the model's printer, driver and files
+    int check;                 // /check: only check the setup folder (with /quiet)
     char model[ARGUMENT_SIZE]; // /model NAME, empty when not given
     char port[ARGUMENT_SIZE];  // /port NAME
     char log[ARGUMENT_SIZE];   // /log FILE

@@ -36,9 +36,11 @@ static void LogStart() {
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     LogLine("start", "unattended %s for %s on %s, Windows %lu.%lu.%lu, command line: %s",
-            g_arguments.uninstall ? "removal" : "installation", g_profile.environment, computer,
-            version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
-            GetCommandLineA());
+            g_arguments.check       ? "check of the setup folder"
+            : g_arguments.uninstall ? "removal"
+                                    : "installation",
+            g_profile.environment, computer, version.dwMajorVersion, version.dwMinorVersion,
+            version.dwBuildNumber, GetCommandLineA());
 }
 
 // The model page's Next: an earlier printer of the model's name goes when a driver of
@@ -169,6 +171,12 @@ int RunQuiet(int understood) {
     if (g_arguments.help) {
         LogLine("args", "/? asks for the usage; nothing is installed");
         return Finish(0, "usage asked for");
+    }
+    if (g_arguments.check) {
+        int problems = CheckSetupFolder();
+        return Finish(problems ? EXIT_INSTALL_FAILED : EXIT_INSTALLED,
+                      problems ? "the setup folder has problems; nothing was changed"
+                               : "every model would install its files; nothing was changed");
     }
     if (!g_arguments.model[0]) {
         LogLine("args", "/quiet needs /model");

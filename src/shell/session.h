@@ -40,6 +40,8 @@ struct SetupSession {
     int driverVersion;
     const char *environment;
     char infPath[TEXT_BUFFER_SIZE];
+    // The program's own folder, with its final backslash: where the driver files are.
+    char setupFolder[TEXT_BUFFER_SIZE];
     char modelName[TEXT_BUFFER_SIZE];
     char portName[TEXT_BUFFER_SIZE];
     char copyList[COPY_LIST_SIZE];

@@ -89,6 +89,14 @@ TEST(CommandLine, WrongLinesSayWhatIsWrong) {
     EXPECT_STREQ(p.arguments.log, "run.log");
     EXPECT_TRUE(p.arguments.help);
     EXPECT_TRUE(Parse("/model a /model a").understood);
+
+    // The folder check stands alone, and only unattended.
+    EXPECT_TRUE(Parse("/quiet /check /log c.log").understood);
+    EXPECT_STREQ(Parse("/check").arguments.error, "/check goes with /quiet");
+    for (const char *line :
+         {"/quiet /check /model a", "/quiet /check /port LPT1:", "/quiet /check /default"})
+        EXPECT_STREQ(Parse(line).arguments.error, "/check takes no /model, /port or /default")
+            << line;
 }
 
 // A removal is unattended only and names nothing an installation would make; the first

@@ -1,7 +1,9 @@
 // Messages for copy failures, the copy-list name check and the SZDD header.
 #include "install/copyerrors.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -65,4 +67,99 @@ TEST(ReadSzddSize, AnythingElseIsNotCompressed) {
         EXPECT_FALSE(ReadSzddSize(bad, sizeof bad, &size)) << i;
     }
     EXPECT_EQ(7ul, size);
+}
+
+// The LZ library's compressed-file names, as driver disks keep them.
+TEST(CompressedFileName, TheLibrarysRule) {
+    struct {
+        const char *name, *compressed;
+    } cases[] = {
+        {"UNIDRV.DLL", "UNIDRV.DL_"},
+        {"J71.GPD", "J71.GP_"},
+        {"J71.IN", "J71.IN_"},
+        {"A.B", "A.B_"},
+        {"NAME.", "NAME._"},
+        {"README", "README._"},
+        {"A.B.CDE", "A.B.CD_"},
+        {"X.HTML", "X.HTM_"},
+        {".x", ".x_"},
+        {"UNIDRV.DL_", "UNIDRV.DL_"},
+        {"a b.txt", "a b.tx_"},
+        {"N", "N._"},
+    };
+    for (const auto &c : cases) {
+        char out[64] = "unchanged";
+        EXPECT_EQ(1, CompressedFileName(c.name, out, sizeof out)) << c.name;
+        EXPECT_STREQ(c.compressed, out) << c.name;
+    }
+}
+
+// The name is never cut: one byte short of room gives nothing at all.
+TEST(CompressedFileName, ExactRoomOrNothing) {
+    struct {
+        const char *name;
+        size_t room; // the compressed name's length with its NUL
+    } cases[] = {{"UNIDRV.DLL", 11}, {"J71.IN", 8}, {"README", 9}};
+    for (const auto &c : cases) {
+        char out[16];
+        memset(out, 'x', sizeof out);
+        EXPECT_EQ(0, CompressedFileName(c.name, out, c.room - 1)) << c.name;
+        EXPECT_EQ(0, out[0]) << c.name;
+        EXPECT_EQ('x', out[c.room - 1]) << c.name << ": written past the room given";
+        EXPECT_EQ(1, CompressedFileName(c.name, out, c.room)) << c.name;
+        EXPECT_EQ(c.room - 1, strlen(out)) << c.name;
+    }
+    char out[4] = "abc";
+    EXPECT_EQ(0, CompressedFileName("A.B", out, 0));
+    EXPECT_EQ('a', out[0]) << "no room at all: nothing written";
+    EXPECT_EQ(0, CompressedFileName(nullptr, out, sizeof out));
+    EXPECT_EQ(0, out[0]);
+}
+
+// The files mscompress made for the copy engine's tests: whole, cut short, and plain.
+static std::string Fixture(const char *name) {
+    std::string path = std::string(DRVSETUP_SOURCE_DIR) + "/tests/win/data/" + name;
+    FILE *file = fopen(path.c_str(), "rb");
+    std::string bytes;
+    if (!file)
+        return bytes;
+    char block[4096];
+    for (size_t got; (got = fread(block, 1, sizeof block, file)) > 0;)
+        bytes.append(block, got);
+    fclose(file);
+    return bytes;
+}
+
+static int Check(const std::string &bytes) {
+    return CheckSzddData((const unsigned char *)bytes.data(), bytes.size());
+}
+
+TEST(CheckSzddData, WholeDamagedOrPlain) {
+    std::string packed = Fixture("packed.sz");
+    ASSERT_GT(packed.size(), 14u);
+    EXPECT_EQ(Check(packed), SZDD_WHOLE);
+    EXPECT_EQ(Check(Fixture("truncated.sz")), SZDD_DAMAGED);
+    EXPECT_EQ(Check(Fixture("packed.bin")), SZDD_PLAIN);
+
+    std::string announced = packed;
+    announced[10] ^= 1; // the size the header announces, one off
+    EXPECT_EQ(Check(announced), SZDD_DAMAGED);
+    std::string method = packed;
+    method[8] = 'B';
+    EXPECT_EQ(Check(method), SZDD_DAMAGED);
+    EXPECT_EQ(Check(packed.substr(0, 12)), SZDD_DAMAGED); // header cut short
+    EXPECT_EQ(Check(packed.substr(0, 7)), SZDD_PLAIN);    // no signature at all
+    EXPECT_EQ(Check(std::string()), SZDD_PLAIN);
+    EXPECT_EQ(CheckSzddData(nullptr, 20), SZDD_PLAIN);
+
+    // Eight literals, then one reference of 3 + 0x0F bytes: 26 bytes announced.
+    std::string header("SZDD\x88\xF0\x27\x33"
+                       "A\0\x1A\0\0\0",
+                       14);
+    std::string stream = header +
+                         "\xFF"
+                         "ABCDEFGH" +
+                         std::string("\x00\x00\x0F", 3);
+    EXPECT_EQ(Check(stream), SZDD_WHOLE);
+    EXPECT_EQ(Check(stream.substr(0, stream.size() - 1)), SZDD_DAMAGED); // reference cut in half
 }

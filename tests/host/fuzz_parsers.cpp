@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "install/copyerrors.h"
+#include "install/fileversion.h"
 #include "install/progress.h"
 #include "setupinfo/infparse.h"
 #include "shell/cmdline.h"
@@ -127,6 +128,43 @@ static void FuzzPresetPort(const std::string &text) {
               strncasecmp(names[index].c_str(), "COM1:", 5) == 0);
 }
 
+// A compressed-file name ends inside its buffer, is the name itself, one or two bytes
+// longer, and ends in '_'.
+static void FuzzCompressedName(const std::string &name, size_t outSize) {
+    std::vector<char> out(outSize);
+    if (!CompressedFileName(name.c_str(), out.data(), out.size())) {
+        Check(out[0] == 0);
+        return;
+    }
+    size_t length = strnlen(out.data(), out.size());
+    Check(length < out.size());
+    Check(length >= name.size() && length <= name.size() + 2 && length > 0);
+    Check(out[length - 1] == '_');
+}
+
+// Any bytes as a version resource: nothing is read outside them, and a version is found
+// only where the signature stands.
+static void FuzzVersionResource(const uint8_t *data, size_t size) {
+    std::vector<unsigned char> block(data, data + size);
+    unsigned long long version = 0;
+    if (ReadFixedFileVersion(block.data(), block.size(), &version)) {
+        Check(size >= 92 && block[40] == 0xBD && block[41] == 0x04 && block[42] == 0xEF);
+        char text[24];
+        FormatFileVersion(version, text, sizeof text);
+        Check(memchr(text, 0, sizeof text) != NULL);
+    }
+}
+
+// Any bytes as a driver file: only a file with the SZDD signature is ever compressed, and
+// nothing is read outside the bytes.
+static void FuzzSzdd(const uint8_t *data, size_t size) {
+    std::vector<unsigned char> file(data, data + size);
+    int state = CheckSzddData(file.data(), file.size());
+    Check(state == SZDD_PLAIN || state == SZDD_WHOLE || state == SZDD_DAMAGED);
+    Check((state == SZDD_PLAIN) == (size < 8 || memcmp(data, "SZDD", 4) != 0 || data[4] != 0x88 ||
+                                    data[5] != 0xF0 || data[6] != 0x27 || data[7] != 0x33));
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2)
         return 0;
@@ -134,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string text((const char *)data + 2, size - 2);
     text = text.c_str();
     size_t bufferSize = data[1] * 5 + 1;
-    switch (data[0] % 8) {
+    switch (data[0] % 11) {
     case 0:
         FuzzModelEntry(text);
         break;
@@ -159,6 +197,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         break;
     case 7:
         FuzzPresetPort(text);
+        break;
+    case 8:
+        FuzzCompressedName(text, data[1] % 40 + 1);
+        break;
+    case 9:
+        FuzzVersionResource(data + 2, size - 2);
+        break;
+    case 10:
+        FuzzSzdd(data + 1, size - 1);
         break;
     }
     return 0;

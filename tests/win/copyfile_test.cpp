@@ -9,6 +9,7 @@
 #include "win/dialog_driver.h"
 #include "win/session_fixture.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,7 @@ std::string ControlText(HWND page, int id) {
     return text;
 }
 
-// A setup folder (the current directory, where bare source names are found), a driver
+// A setup folder (the program's folder, and here the current directory too), a driver
 // directory of the test's own with its version directory "3", and a page window with
 // the two statics that show the file and the directory.
 class CopyOneFileTest : public ::testing::Test {
@@ -86,6 +87,7 @@ class CopyOneFileTest : public ::testing::Test {
         ASSERT_TRUE(fixture::EnterDirectory(setup, previousDirectory));
 
         g_session.driverVersion = 3;
+        snprintf(g_session.setupFolder, sizeof g_session.setupFolder, "%s\\", setup.c_str());
         snprintf(g_session.driverDirectory, sizeof g_session.driverDirectory, "%s\\",
                  drivers.c_str());
         SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
@@ -507,6 +509,162 @@ TEST_F(CopyOneFileTest, IndexPastTheListIsRefused) {
     SetCopyList({"PLAIN.DLL"});
     ExpectOneMessage(1, "File open error.", 0);
     ExpectOneMessage(-1, "File open error.", 0);
+}
+
+// A file compressed as the LZ library reads it ("SZDD", method 'A'), every byte a literal:
+// a flag byte of ones before each eight bytes.
+std::string Compress(const std::string &plain) {
+    std::string packed("SZDD\x88\xF0\x27\x33"
+                       "A",
+                       9);
+    packed += plain.empty() ? '\0' : plain.back();
+    for (int shift = 0; shift < 32; shift += 8)
+        packed += (char)(plain.size() >> shift);
+    for (size_t at = 0; at < plain.size(); at += 8) {
+        size_t count = std::min<size_t>(8, plain.size() - at);
+        packed += (char)((1u << count) - 1);
+        packed += plain.substr(at, count);
+    }
+    return packed;
+}
+
+// A folder below `parent` whose path with its final backslash is `length` characters
+// long, of components no longer than 100 characters.
+std::string MakeDeepFolder(const std::string &parent, size_t length) {
+    std::string path = parent;
+    CreateDirectoryA(parent.c_str(), NULL);
+    while (path.size() + 1 < length) {
+        size_t room = length - path.size() - 2; // the next component, were it the last
+        size_t take = room <= 100 ? room : room - 100 >= 2 ? 100 : 90;
+        path += "\\" + std::string(take, 'd');
+        if (!CreateDirectoryA(path.c_str(), NULL))
+            return "";
+    }
+    return path + "\\";
+}
+
+// A setup folder as deep as the platform's paths allow: the longest source path is
+// MAX_PATH - 1 characters. A plain file, a compressed one and one kept under its
+// compressed name are all copied, and the setup information file there is read.
+TEST_F(CopyOneFileTest, DeepSetupFolderUpToThePathLimit) {
+    const std::string deep = MakeDeepFolder(base + "\\deep", MAX_PATH - 1 - strlen("PACKED.DLL"));
+    ASSERT_FALSE(deep.empty());
+    ASSERT_EQ((size_t)MAX_PATH - 1, (deep + "PACKED.DLL").size());
+    WriteBytes(deep + "PLAIN.DLL", ReadBytes(DataPath("plain.bin")));
+    WriteBytes(deep + "PACKED.DLL", ReadBytes(DataPath("packed.sz")));
+    WriteBytes(deep + "BYNAME.DL_", ReadBytes(DataPath("packed.sz")));
+    ASSERT_TRUE(Exists(deep + "BYNAME.DL_"));
+    snprintf(g_session.setupFolder, sizeof g_session.setupFolder, "%s", deep.c_str());
+    SetCopyList({"PLAIN.DLL", "PACKED.DLL", "BYNAME.DLL"});
+
+    const std::string plain = ReadBytes(DataPath("plain.bin"));
+    const std::string packed = ReadBytes(DataPath("packed.bin"));
+    const std::string *expected[] = {&plain, &packed, &packed};
+    for (int index = 0; index < 3; index++) {
+        const char *name = FindCopyName(index);
+        SCOPED_TRACE(name);
+        std::vector<Message> seen;
+        EXPECT_EQ(1, CopyAnswering(page, index, &seen));
+        EXPECT_TRUE(seen.empty());
+        EXPECT_TRUE(*expected[index] == ReadBytes(InDrivers(name)));
+        EXPECT_TRUE(*expected[index] == ReadBytes(InVersion(name)));
+    }
+
+    // The profile reader takes the whole path of a setup information file there.
+    const std::string inf = deep + "J71.INF";
+    WriteBytes(inf, "[J71_LASER]\r\nCopyFiles=@UNIDRV.DLL,@J71.GPD\r\n");
+    char value[64] = "";
+    GetPrivateProfileStringA("J71_LASER", "CopyFiles", "", value, sizeof value, inf.c_str());
+    EXPECT_STREQ("@UNIDRV.DLL,@J71.GPD", value);
+}
+
+// A file missing from the setup folder is missing, wherever else one of that name lies:
+// in the current directory, in the Windows and system folders, on PATH, or under its
+// compressed name there.
+TEST_F(CopyOneFileTest, SourcesComeFromTheSetupFolderAlone) {
+    const std::string elsewhere = base + "\\elsewhere";
+    ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), NULL));
+    ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.c_str()));
+    char windows[MAX_PATH], system[MAX_PATH], path[4096] = "";
+    GetWindowsDirectoryA(windows, sizeof windows);
+    GetSystemDirectoryA(system, sizeof system);
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    const std::string onPath = base + "\\onpath";
+    ASSERT_TRUE(CreateDirectoryA(onPath.c_str(), NULL));
+    SetEnvironmentVariableA("PATH", (onPath + ";" + path).c_str());
+
+    struct {
+        std::string folder;
+        const char *name, *stored;
+    } strays[] = {{elsewhere, "STRAYCWD.HLP", "STRAYCWD.HLP"},
+                  {elsewhere, "STRAYCWZ.DLL", "STRAYCWZ.DL_"},
+                  {windows, "STRAYWIN.HLP", "STRAYWIN.HLP"},
+                  {system, "STRAYSYS.HLP", "STRAYSYS.HLP"},
+                  {onPath, "STRAYPTH.HLP", "STRAYPTH.HLP"}};
+    for (const auto &stray : strays) {
+        SCOPED_TRACE(stray.folder + "\\" + stray.stored);
+        WriteBytes(stray.folder + "\\" + stray.stored, ReadBytes(DataPath("plain.bin")));
+        ASSERT_TRUE(Exists(stray.folder + "\\" + stray.stored));
+        SetCopyList({stray.name});
+        ExpectOneMessage(0, "File open error.", 0);
+        EXPECT_FALSE(Exists(InDrivers(stray.name)));
+        EXPECT_FALSE(Exists(InVersion(stray.name)));
+        DeleteFileA((stray.folder + "\\" + stray.stored).c_str());
+    }
+    SetEnvironmentVariableA("PATH", path);
+}
+
+// The compressed name stands in only for a missing plain name.
+TEST_F(CopyOneFileTest, PlainNameIsTakenBeforeItsCompressedName) {
+    Source("BOTH.DLL", "plain.bin");
+    Source("BOTH.DL_", "packed.sz");
+    SetCopyList({"BOTH.DLL"});
+    std::vector<Message> seen;
+    EXPECT_EQ(1, CopyAnswering(page, 0, &seen));
+    EXPECT_TRUE(seen.empty());
+    EXPECT_TRUE(ReadBytes(DataPath("plain.bin")) == ReadBytes(InDrivers("BOTH.DLL")));
+}
+
+// The version directory keeps another printer's newer file: one whose version resource
+// gives a higher file version than the one installed, compressed or not. An older or
+// equal one, and any file where either has no version, is replaced as before.
+TEST_F(CopyOneFileTest, NewerVersionInTheVersionDirectoryIsKept) {
+    const std::string older = ReadBytes(fixture::BinPath("testdlls/versioned_5_1.dll"));
+    const std::string newer = ReadBytes(fixture::BinPath("testdlls/versioned_6_1.dll"));
+    const std::string none = ReadBytes(fixture::BinPath("testdlls/unversioned.dll"));
+    ASSERT_FALSE(older.empty() || newer.empty() || none.empty()) << "no test modules";
+    ASSERT_FALSE(older == newer);
+    struct {
+        const char *why;
+        const std::string &installed, &inVersion;
+        bool compressed;
+        const std::string &expected;
+    } cases[] = {
+        {"newer there", older, newer, false, newer},
+        {"newer there, ours compressed", older, newer, true, newer},
+        {"older there", newer, older, false, newer},
+        {"the same there", newer, newer, false, newer},
+        {"ours without a version", none, newer, false, none},
+        {"none there", older, none, false, older},
+        {"not a module there", older, ReadBytes(DataPath("plain.bin")), false, older},
+    };
+    SetCopyList({"UNIDRV.DLL"});
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.why);
+        WriteBytes(setup + "\\UNIDRV.DLL", c.compressed ? Compress(c.installed) : c.installed);
+        WriteBytes(InVersion("UNIDRV.DLL"), c.inVersion);
+        std::vector<Message> seen;
+        EXPECT_EQ(1, CopyAnswering(page, 0, &seen));
+        EXPECT_TRUE(seen.empty());
+        EXPECT_TRUE(c.installed == ReadBytes(InDrivers("UNIDRV.DLL")));
+        EXPECT_TRUE(c.expected == ReadBytes(InVersion("UNIDRV.DLL")));
+    }
+
+    // A newer file survives a copy that fails, too: it is not ours to remove.
+    DeleteFileA((setup + "\\UNIDRV.DLL").c_str());
+    WriteBytes(InVersion("UNIDRV.DLL"), newer);
+    ExpectOneMessage(0, "File open error.", 0);
+    EXPECT_TRUE(newer == ReadBytes(InVersion("UNIDRV.DLL")));
 }
 
 } // namespace

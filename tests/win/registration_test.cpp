@@ -160,6 +160,7 @@ class RegistrationTest : public ::testing::Test {
 
         fixture::FreshSession();
         g_session.osIndex = 3;
+        snprintf(g_session.setupFolder, sizeof g_session.setupFolder, "%s\\", setup.c_str());
         snprintf(g_session.infPath, sizeof g_session.infPath, "%s\\J71.INF", setup.c_str());
         strcpy(g_session.modelName, MODEL);
         strcpy(g_session.portName, "LPT1:");
@@ -278,34 +279,48 @@ TEST_F(RegistrationTest, ModelWithoutHardwareIdIsRegisteredWithoutOne) {
     EXPECT_TRUE(spool::PrinterExists(PLAIN_MODEL));
 }
 
-// Without J71.DLL in the current directory the driver still gets a real date: the one
-// beside the program, else the time of registration.
-TEST_F(RegistrationTest, DateFallsBackToTheProgramsJ71DllThenToNow) {
+// The driver is dated by J71.DLL of the setup folder, the program's own folder, and never
+// by one in the current directory (under a deployment tool, the system folder); without
+// it the driver still gets a real date, the time of registration.
+TEST_F(RegistrationTest, DateComesFromTheSetupFolderNeverTheCurrentDirectory) {
+    const std::string elsewhere = setup + "\\elsewhere";
+    ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), NULL));
+    ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.c_str()));
+    WriteBytes(elsewhere + "\\J71.DLL", "a stray in the current directory");
+    ASSERT_TRUE(Date(elsewhere + "\\J71.DLL", kDllDate));
+    ASSERT_TRUE(Date(setup + "\\J71.DLL", kBesideProgramDate));
+    std::vector<Box> boxes;
+    EXPECT_EQ(1, Register(&boxes));
+    EXPECT_EQ(kBesideProgramDate, FileTimeValue(LastRecord()["ftDriverDate"]));
+
     DeleteFileA((setup + "\\J71.DLL").c_str());
+    FILETIME before, after;
+    GetSystemTimeAsFileTime(&before);
+    EXPECT_EQ(1, Register(&boxes));
+    GetSystemTimeAsFileTime(&after);
+    ULONGLONG now = FileTimeValue(LastRecord()["ftDriverDate"]);
+    EXPECT_GE(now, FileTimeValue(FileTimeText(before)));
+    EXPECT_LE(now, FileTimeValue(FileTimeText(after)));
+    DeleteFileA((elsewhere + "\\J71.DLL").c_str());
+    SetCurrentDirectoryA(setup.c_str());
+    RemoveDirectoryA(elsewhere.c_str());
+
+    // Left to itself the session finds the setup folder as the program's own.
     char program[MAX_PATH];
     GetModuleFileNameA(NULL, program, sizeof program);
     std::string beside = program;
     beside = beside.substr(0, beside.find_last_of('\\') + 1) + "J71.DLL";
     ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(beside.c_str()))
         << "a J71.DLL already lies beside the test program";
-
-    FILETIME before, after;
-    GetSystemTimeAsFileTime(&before);
-    std::vector<Box> boxes;
-    EXPECT_EQ(1, Register(&boxes));
-    GetSystemTimeAsFileTime(&after);
-    ULONGLONG now = FileTimeValue(LastRecord()["ftDriverDate"]);
-    EXPECT_GE(now, FileTimeValue(FileTimeText(before)));
-    EXPECT_LE(now, FileTimeValue(FileTimeText(after)));
-
     WriteBytes(beside, "dates the driver too");
     if (GetFileAttributesA(beside.c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "cannot write beside the test program";
-    bool dated = Date(beside, kBesideProgramDate);
+    bool dated = Date(beside, kBesideProgramDate + 1);
+    g_session.setupFolder[0] = 0;
     EXPECT_EQ(1, Register(&boxes));
     DeleteFileA(beside.c_str());
     ASSERT_TRUE(dated);
-    EXPECT_EQ(kBesideProgramDate, FileTimeValue(LastRecord()["ftDriverDate"]));
+    EXPECT_EQ(kBesideProgramDate + 1, FileTimeValue(LastRecord()["ftDriverDate"]));
 }
 
 TEST_F(RegistrationTest, RefusedDriverShowsOneSystemBoxAndCreatesNoPrinter) {

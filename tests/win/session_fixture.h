@@ -33,6 +33,19 @@ inline std::string DataPath(const char *name) {
     return path;
 }
 
+// A file of the build tree named by the test run (DRVSETUP_BIN), as a Windows path; empty
+// when the run names none.
+inline std::string BinPath(const char *name) {
+    char bin[1024] = "";
+    if (!GetEnvironmentVariableA("DRVSETUP_BIN", bin, sizeof bin) || !bin[0])
+        return "";
+    std::string path = std::string(bin[0] == '/' ? "Z:" : "") + bin + "/" + name;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 inline std::string ReadBytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
