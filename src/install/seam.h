@@ -14,3 +14,7 @@ INT SeamCopyLZFile(INT source, INT destination);
 
 // The local spooler's ports at level 1; the test builds count the enumerations.
 BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned);
+
+// A function of kernel32 that older systems lack, looked up by name; NULL when missing. The
+// test builds can pretend one is missing (DRVSETUP_FAULTS NoProcedure=<name>).
+FARPROC SeamKernelProcedure(const char *name);

@@ -26,3 +26,7 @@ INT SeamCopyLZFile(INT source, INT destination) {
 BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
     return EnumPortsA(NULL, 1, ports, size, needed, returned);
 }
+
+FARPROC SeamKernelProcedure(const char *name) {
+    return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+}

@@ -5,6 +5,7 @@
 //   DeletePrinter=<error>        a printer cannot be deleted
 //   DeletePrinterDriver=<error>  a driver cannot be deleted
 //   CopyLZFile=<code>            expansion returns that LZ code
+//   NoProcedure=<name>           kernel32 lacks the function <name> (as older systems do)
 // Each may end in *<times>: the fault holds for the first <times> calls only (every call
 // when no count is given).
 // Port enumerations are counted in g_seamPortEnumerations (one per size query), so tests
@@ -142,4 +143,22 @@ BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
     if (!ports)
         g_seamPortEnumerations++;
     return EnumPortsA(NULL, 1, ports, size, needed, returned);
+}
+
+// A function is missing when DRVSETUP_FAULTS lists "NoProcedure=<name>" (any letter case).
+static int ProcedureMissing(const char *name) {
+    char faults[1024];
+    DWORD length = GetEnvironmentVariableA("DRVSETUP_FAULTS", faults, sizeof faults);
+    if (length == 0 || length >= sizeof faults)
+        return 0;
+    for (char *item = strtok(faults, ";"); item; item = strtok(NULL, ";"))
+        if (strncmp(item, "NoProcedure=", 12) == 0 && lstrcmpiA(item + 12, name) == 0)
+            return 1;
+    return 0;
+}
+
+FARPROC SeamKernelProcedure(const char *name) {
+    if (ProcedureMissing(name))
+        return NULL;
+    return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
 }

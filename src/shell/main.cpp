@@ -5,6 +5,7 @@
 #include "shell/quietrun.h"
 #include "shell/sequencer.h"
 #include "shell/session.h"
+#include "shell/systemdlls.h"
 
 #include <stdio.h>
 
@@ -53,7 +54,16 @@ static int RunWizard() {
         return 0;
     }
     g_session.environment = g_profile.environment;
-    LogLine("start", "wizard for %s, command line: %s", g_profile.environment, GetCommandLineA());
+    LogLine("start", "wizard for %s, log %s, command line: %s", g_profile.environment, LogPath(),
+            GetCommandLineA());
+    LogLine("dlls", "%s", DllSearchDescription());
+    if (MissingSystemDll()) {
+        LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
+        char text[2 * TEXT_BUFFER_SIZE];
+        snprintf(text, sizeof text, "A system file cannot be loaded:\r\n%s", MissingSystemDll());
+        MessageBoxA(NULL, text, g_profile.wizardTitle, MB_ICONERROR);
+        return 0;
+    }
     if (!RegisterMainWindowClass())
         return 0;
     // A missing disk or drive must never bring up the system's critical-error box while
@@ -79,6 +89,8 @@ static int RunWizard() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    // Before anything loads a DLL on the program's behalf.
+    SecureDllSearch();
     g_instance = instance;
     int understood = ParseCommandLine(commandLine, &g_arguments);
     if (g_arguments.quiet)

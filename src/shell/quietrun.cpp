@@ -10,6 +10,7 @@
 #include "shell/cmdline.h"
 #include "shell/log.h"
 #include "shell/session.h"
+#include "shell/systemdlls.h"
 
 #include <io.h>
 #include <lzexpand.h>
@@ -31,9 +32,11 @@ static void LogStart() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    LogLine("start", "unattended installation for %s on %s, Windows %lu.%lu.%lu, command line: %s",
+    LogLine("start",
+            "unattended installation for %s on %s, Windows %lu.%lu.%lu, log %s, command line: %s",
             g_profile.environment, computer, version.dwMajorVersion, version.dwMinorVersion,
-            version.dwBuildNumber, GetCommandLineA());
+            version.dwBuildNumber, LogPath(), GetCommandLineA());
+    LogLine("dlls", "%s", DllSearchDescription());
 }
 
 // The model page's Next: an earlier printer of the model's name goes when a driver of
@@ -153,6 +156,11 @@ int RunQuiet(int understood) {
     }
     if (!CheckPlatform())
         return Finish(EXIT_UNSUPPORTED_SYSTEM, "this system is not one the driver supports");
+    // The spooler and the LZ library are called from here on.
+    if (MissingSystemDll()) {
+        LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
+        return Finish(EXIT_INSTALL_FAILED, "a system DLL cannot be loaded");
+    }
     g_session.environment = g_profile.environment;
 
     char model[TEXT_BUFFER_SIZE];
