@@ -30,3 +30,7 @@ BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
 FARPROC SeamKernelProcedure(const char *name) {
     return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
 }
+
+HMODULE SeamLoadSystemLibrary(const char *path) {
+    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+}

@@ -6,6 +6,7 @@
 //   DeletePrinterDriver=<error>  a driver cannot be deleted
 //   CopyLZFile=<code>            expansion returns that LZ code
 //   NoProcedure=<name>           kernel32 lacks the function <name> (as older systems do)
+//   NoLibrary=<file name>        that system DLL cannot be loaded at start
 // Each may end in *<times>: the fault holds for the first <times> calls only (every call
 // when no count is given).
 // Port enumerations are counted in g_seamPortEnumerations (one per size query), so tests
@@ -145,20 +146,31 @@ BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
     return EnumPortsA(NULL, 1, ports, size, needed, returned);
 }
 
-// A function is missing when DRVSETUP_FAULTS lists "NoProcedure=<name>" (any letter case).
-static int ProcedureMissing(const char *name) {
+// Whether DRVSETUP_FAULTS lists "<what>=<name>" (the name in any letter case).
+static int ListedAsMissing(const char *what, const char *name) {
     char faults[1024];
     DWORD length = GetEnvironmentVariableA("DRVSETUP_FAULTS", faults, sizeof faults);
     if (length == 0 || length >= sizeof faults)
         return 0;
+    size_t whatLength = strlen(what);
     for (char *item = strtok(faults, ";"); item; item = strtok(NULL, ";"))
-        if (strncmp(item, "NoProcedure=", 12) == 0 && lstrcmpiA(item + 12, name) == 0)
+        if (strncmp(item, what, whatLength) == 0 && item[whatLength] == '=' &&
+            lstrcmpiA(item + whatLength + 1, name) == 0)
             return 1;
     return 0;
 }
 
 FARPROC SeamKernelProcedure(const char *name) {
-    if (ProcedureMissing(name))
+    if (ListedAsMissing("NoProcedure", name))
         return NULL;
     return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+}
+
+HMODULE SeamLoadSystemLibrary(const char *path) {
+    const char *slash = strrchr(path, '\\');
+    if (ListedAsMissing("NoLibrary", slash ? slash + 1 : path)) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return NULL;
+    }
+    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

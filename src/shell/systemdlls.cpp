@@ -29,17 +29,24 @@ static const char *const kLoadedByName[] = {"UXTHEME.DLL", "COMCTL32.DLL",  "DWM
 static char g_missing[MAX_PATH + 16];
 static const char *g_description = "not restricted";
 
+// The full path of `name` in the system folder; 0 when it does not fit.
+static int SystemLibraryPath(const char *name, char *path, size_t pathSize) {
+    UINT length = GetSystemDirectoryA(path, (UINT)pathSize);
+    if (length == 0 || length + 1 + strlen(name) + 1 > pathSize) {
+        path[0] = '\0';
+        return 0;
+    }
+    path[length] = '\\';
+    strcpy(path + length + 1, name);
+    return 1;
+}
+
 // LoadSystemLibrary: `name` from the system folder by full path. The altered search path
 // makes the DLL's own imports be looked for beside it, in the system folder, rather than
 // beside the program, on systems where the default directories cannot be set.
 static HMODULE LoadSystemLibrary(const char *name, char *path, size_t pathSize) {
-    UINT length = GetSystemDirectoryA(path, (UINT)pathSize);
-    if (length == 0 || length + 1 + strlen(name) + 1 > pathSize) {
-        path[0] = '\0';
+    if (!SystemLibraryPath(name, path, pathSize))
         return NULL;
-    }
-    path[length] = '\\';
-    strcpy(path + length + 1, name);
     return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
@@ -90,7 +97,7 @@ int SecureDllSearch() {
 
     for (const char *name : kDelayLoaded) {
         char path[MAX_PATH + 16];
-        if (!LoadSystemLibrary(name, path, sizeof path)) {
+        if (!SystemLibraryPath(name, path, sizeof path) || !SeamLoadSystemLibrary(path)) {
             strcpy(g_missing, path[0] ? path : name);
             return 0;
         }
