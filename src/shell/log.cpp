@@ -102,6 +102,8 @@ int OpenLog(const char *path) {
     }
     if (file == INVALID_HANDLE_VALUE)
         return 0;
+    // Now that the file exists, short names of its folders can be expanded too.
+    FullLongPath(path, g_logPath, sizeof g_logPath);
     if (!IsOnlyTheNamedFile(file, g_logPath)) {
         if (created)
             DeleteCreated(file);
