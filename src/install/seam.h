@@ -21,4 +21,4 @@ FARPROC SeamKernelProcedure(const char *name);
 
 // LZ32.dll or WINSPOOL.DRV loaded by full path at start; the test builds can make one fail
 // (DRVSETUP_FAULTS NoLibrary=<file name>), which no system produces on demand.
-HMODULE SeamLoadSystemLibrary(const char *path);
+HMODULE SeamLoadSystemLibrary(const char *path, DWORD flags);

@@ -31,6 +31,6 @@ FARPROC SeamKernelProcedure(const char *name) {
     return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
 }
 
-HMODULE SeamLoadSystemLibrary(const char *path) {
-    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+HMODULE SeamLoadSystemLibrary(const char *path, DWORD flags) {
+    return LoadLibraryExA(path, NULL, flags);
 }

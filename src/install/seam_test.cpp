@@ -166,11 +166,11 @@ FARPROC SeamKernelProcedure(const char *name) {
     return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
 }
 
-HMODULE SeamLoadSystemLibrary(const char *path) {
+HMODULE SeamLoadSystemLibrary(const char *path, DWORD flags) {
     const char *slash = strrchr(path, '\\');
     if (ListedAsMissing("NoLibrary", slash ? slash + 1 : path)) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return NULL;
     }
-    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadLibraryExA(path, NULL, flags);
 }

@@ -27,6 +27,10 @@ static const char *const kLoadedByName[] = {"UXTHEME.DLL", "COMCTL32.DLL",  "DWM
                                             "OLEACC.DLL",  "CRYPTBASE.DLL", "VERSION.DLL"};
 
 static char g_missing[MAX_PATH + 16];
+// How a DLL named by full path has its own imports found: beside it (the altered search
+// path) until the default directories are set; then by them alone, as Windows does not
+// take the altered search path together with them.
+static DWORD g_loadFlags = LOAD_WITH_ALTERED_SEARCH_PATH;
 static const char *g_description = "not restricted";
 
 // The full path of `name` in the system folder; 0 when it does not fit.
@@ -41,18 +45,18 @@ static int SystemLibraryPath(const char *name, char *path, size_t pathSize) {
     return 1;
 }
 
-// LoadSystemLibrary: `name` from the system folder by full path. The altered search path
-// makes the DLL's own imports be looked for beside it, in the system folder, rather than
-// beside the program, on systems where the default directories cannot be set.
+// LoadSystemLibrary: `name` from the system folder by full path, its own imports from
+// the system folder too.
 static HMODULE LoadSystemLibrary(const char *name, char *path, size_t pathSize) {
     if (!SystemLibraryPath(name, path, pathSize))
         return NULL;
-    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadLibraryExA(path, NULL, g_loadFlags);
 }
 
 // The delay-load helper's notification before it loads a DLL: the DLL from the system
-// folder, never the name alone. NULL (the helper's own load) only when the system folder
-// cannot be named, which SecureDllSearch has ruled out before any delayed call.
+// folder, never the name alone. NULL (the helper then loads the name itself) only when
+// that fails, which SecureDllSearch has ruled out: the run goes no further unless both
+// DLLs are loaded, and they stay loaded.
 static FARPROC WINAPI BeforeDelayLoad(unsigned notification, PDelayLoadInfo info) {
     if (notification != dliNotePreLoadLibrary || !info || !info->szDll)
         return NULL;
@@ -90,14 +94,16 @@ static void PreloadByFullPath() {
 int SecureDllSearch() {
     SetDefaultDllDirectoriesProc setDefault =
         (SetDefaultDllDirectoriesProc)(AnyProcedure)SeamKernelProcedure("SetDefaultDllDirectories");
-    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         g_description = "system folder only (SetDefaultDllDirectories)";
-    else
+        g_loadFlags = 0;
+    } else
         PreloadByFullPath();
 
     for (const char *name : kDelayLoaded) {
         char path[MAX_PATH + 16];
-        if (!SystemLibraryPath(name, path, sizeof path) || !SeamLoadSystemLibrary(path)) {
+        if (!SystemLibraryPath(name, path, sizeof path) ||
+            !SeamLoadSystemLibrary(path, g_loadFlags)) {
             strcpy(g_missing, path[0] ? path : name);
             return 0;
         }
