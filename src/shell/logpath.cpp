@@ -25,8 +25,8 @@ static unsigned char Fold(unsigned char c) {
 static int SamePath(const char *a, const char *b, const unsigned char *leadBytes) {
     const unsigned char *x = (const unsigned char *)a, *y = (const unsigned char *)b;
     while (*x && *y) {
-        if (leadBytes && leadBytes[*x]) {
-            if (*x != *y || !x[1] || x[1] != y[1])
+        if (leadBytes && leadBytes[*x] && x[1]) {
+            if (*x != *y || x[1] != y[1])
                 return 0;
             x += 2;
             y += 2;
