@@ -6,7 +6,7 @@ target_compile_options(drvsetup_pure PRIVATE ${WARNINGS})
 
 file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS
     ${SRC}/shell/*.cpp ${SRC}/ui/*.cpp ${SRC}/setupinfo/*.cpp ${SRC}/install/*.cpp)
-list(FILTER WIZARD_SOURCES EXCLUDE REGEX "/(profile_x64|profile_x86|seam_real|seam_test|main|infparse|progress|copyerrors|fileversion|cmdline)\\.cpp$")
+list(FILTER WIZARD_SOURCES EXCLUDE REGEX "/(profile_x64|profile_x86|seam_real|seam_test|main|infparse|progress|copyerrors|fileversion|cmdline|logpath)\.cpp$")
 
 # Everything but the entry point, the profile, the seams and the resources.
 add_library(wizard_core OBJECT ${WIZARD_SOURCES})
@@ -49,7 +49,38 @@ endforeach()
 target_compile_definitions(wizard_res_ko PRIVATE DRVSETUP_LANG_KO)
 
 set(WIZARD_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
-set(WIZARD_LIBS winspool lz32 gdi32 user32 kernel32 advapi32)
+
+# LZ32.dll and WINSPOOL.DRV are not known DLLs: imported by name, Windows would look for
+# them beside the program first. They are linked through delay-load import libraries made
+# here, and src/shell/systemdlls.cpp hands the delay-load helper each one loaded by its
+# full path in the system folder.
+find_program(WIZARD_DLLTOOL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-dlltool
+    i686-w64-mingw32-dlltool REQUIRED)
+set(DELAY_DIR ${CMAKE_BINARY_DIR}/delayload)
+set(DELAY_LIBS)
+foreach(dll lz32 winspool)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+        ${CMAKE_SOURCE_DIR}/cmake/${dll}.def)
+    file(READ ${CMAKE_SOURCE_DIR}/cmake/${dll}.def definitions)
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+        # No stdcall decoration on x86-64.
+        string(REGEX REPLACE "@[0-9]+" "" definitions "${definitions}")
+        set(kill_at)
+    else()
+        # Link names keep "@N", the names looked up in the DLL lose it.
+        set(kill_at --kill-at)
+    endif()
+    file(WRITE ${DELAY_DIR}/${dll}.def "${definitions}")
+    add_custom_command(OUTPUT ${DELAY_DIR}/libdelay_${dll}.a
+        COMMAND ${WIZARD_DLLTOOL} ${kill_at} --input-def ${DELAY_DIR}/${dll}.def
+            --output-delaylib ${DELAY_DIR}/libdelay_${dll}.a
+        DEPENDS ${CMAKE_SOURCE_DIR}/cmake/${dll}.def
+        COMMENT "Delay-load library of ${dll}")
+    list(APPEND DELAY_LIBS ${DELAY_DIR}/libdelay_${dll}.a)
+endforeach()
+add_custom_target(wizard_delayload DEPENDS ${DELAY_LIBS})
+
+set(WIZARD_LIBS ${DELAY_LIBS} gdi32 user32 kernel32 advapi32)
 
 # The objects of a whole wizard but its entry point, for a profile, language and seams.
 function(wizard_objects out profile lang seams)
@@ -65,6 +96,7 @@ function(add_wizard name profile lang seams)
     add_executable(${name} WIN32 $<TARGET_OBJECTS:wizard_main> ${objects})
     target_link_options(${name} PRIVATE ${WIZARD_LINK_OPTIONS} -s)
     target_link_libraries(${name} PRIVATE drvsetup_pure ${WIZARD_LIBS})
+    add_dependencies(${name} wizard_delayload)
 endfunction()
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")

@@ -26,3 +26,11 @@ int SeamRunsAsLocalSystem();
 // deleted printer to let go of its driver ("DriverInUseWait"): `shipped` in the shipped
 // programs; the test builds can shorten it.
 DWORD SeamWaitLimit(const char *name, DWORD shipped);
+
+// A function of kernel32 that older systems lack, looked up by name; NULL when missing. The
+// test builds can pretend one is missing (DRVSETUP_FAULTS NoProcedure=<name>).
+FARPROC SeamKernelProcedure(const char *name);
+
+// LZ32.dll or WINSPOOL.DRV loaded by full path at start; the test builds can make one fail
+// (DRVSETUP_FAULTS NoLibrary=<file name>), which no system produces on demand.
+HMODULE SeamLoadSystemLibrary(const char *path, DWORD flags);

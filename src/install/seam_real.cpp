@@ -40,3 +40,11 @@ int SeamRunsAsLocalSystem() {
 DWORD SeamWaitLimit(const char *, DWORD shipped) {
     return shipped;
 }
+
+FARPROC SeamKernelProcedure(const char *name) {
+    return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+}
+
+HMODULE SeamLoadSystemLibrary(const char *path, DWORD flags) {
+    return LoadLibraryExA(path, NULL, flags);
+}

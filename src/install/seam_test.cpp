@@ -10,6 +10,8 @@
 //   LocalSystem=1                the program runs as the LocalSystem account
 //   SpoolerWait=<ms>             the wait for the spooler is that long, not 60 s
 //   DriverInUseWait=<ms>         the wait for a deleted printer's driver, not 10 s
+//   NoProcedure=<name>           kernel32 lacks the function <name> (as older systems do)
+//   NoLibrary=<file name>        that system DLL cannot be loaded at start
 // Each may end in *<times>: the fault holds for the first <times> calls only (every call
 // when no count is given).
 // Port enumerations are counted in g_seamPortEnumerations (one per size query), so tests
@@ -172,4 +174,33 @@ DWORD SeamWaitLimit(const char *name, DWORD shipped) {
     if (FindFault(name, &value, &times) && value >= 0)
         return (DWORD)value;
     return shipped;
+}
+
+// Whether DRVSETUP_FAULTS lists "<what>=<name>" (the name in any letter case).
+static int ListedAsMissing(const char *what, const char *name) {
+    char faults[1024];
+    DWORD length = GetEnvironmentVariableA("DRVSETUP_FAULTS", faults, sizeof faults);
+    if (length == 0 || length >= sizeof faults)
+        return 0;
+    size_t whatLength = strlen(what);
+    for (char *item = strtok(faults, ";"); item; item = strtok(NULL, ";"))
+        if (strncmp(item, what, whatLength) == 0 && item[whatLength] == '=' &&
+            lstrcmpiA(item + whatLength + 1, name) == 0)
+            return 1;
+    return 0;
+}
+
+FARPROC SeamKernelProcedure(const char *name) {
+    if (ListedAsMissing("NoProcedure", name))
+        return NULL;
+    return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+}
+
+HMODULE SeamLoadSystemLibrary(const char *path, DWORD flags) {
+    const char *slash = strrchr(path, '\\');
+    if (ListedAsMissing("NoLibrary", slash ? slash + 1 : path)) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return NULL;
+    }
+    return LoadLibraryExA(path, NULL, flags);
 }

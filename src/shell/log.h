@@ -2,9 +2,13 @@
 // Without an open log every line is dropped, so the engine logs unconditionally.
 #pragma once
 
-// Opens (creating it if need be) the file for appending; 0 when it cannot be opened.
+// Opens (creating it if need be) the file for appending; 0 when it cannot be opened or is
+// not the file named alone (a hard link, a symbolic link, a junction on the way).
 int OpenLog(const char *path);
 void CloseLog();
+
+// The full path of the log last opened, for its first line.
+const char *LogPath();
 
 // Appends "date time.ms step text": `format` and its arguments are texts of the system's
 // ANSI code page, converted for the log.

@@ -6,6 +6,7 @@
 #include "shell/sequencer.h"
 #include "shell/session.h"
 #include "shell/singlerun.h"
+#include "shell/systemdlls.h"
 
 #include <stdio.h>
 
@@ -54,7 +55,16 @@ static int RunWizard() {
         return 0;
     }
     g_session.environment = g_profile.environment;
-    LogLine("start", "wizard for %s, command line: %s", g_profile.environment, GetCommandLineA());
+    LogLine("start", "wizard for %s, log %s, command line: %s", g_profile.environment, LogPath(),
+            GetCommandLineA());
+    LogLine("dlls", "%s", DllSearchDescription());
+    if (MissingSystemDll()) {
+        LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
+        char text[2 * TEXT_BUFFER_SIZE];
+        snprintf(text, sizeof text, "A system file cannot be loaded:\r\n%s", MissingSystemDll());
+        MessageBoxA(NULL, text, g_profile.wizardTitle, MB_ICONERROR);
+        return 0;
+    }
     if (!WizardMayRun())
         return 0;
     if (!RegisterMainWindowClass())
@@ -86,6 +96,8 @@ static int RunWizard() {
 // Korean folder) would leave part of the path among the arguments: the platform's own
 // line is split here instead.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Before anything loads a DLL on the program's behalf.
+    SecureDllSearch();
     g_instance = instance;
     int understood = ParseCommandLine(SkipProgramName(GetCommandLineA()), &g_arguments);
     if (g_arguments.quiet)

@@ -14,6 +14,7 @@
 #include "shell/log.h"
 #include "shell/session.h"
 #include "shell/singlerun.h"
+#include "shell/systemdlls.h"
 
 #include <io.h>
 #include <lzexpand.h>
@@ -35,12 +36,13 @@ static void LogStart() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    LogLine("start", "unattended %s for %s on %s, Windows %lu.%lu.%lu, command line: %s",
+    LogLine("start", "unattended %s for %s on %s, Windows %lu.%lu.%lu, log %s, command line: %s",
             g_arguments.check       ? "check of the setup folder"
             : g_arguments.uninstall ? "removal"
                                     : "installation",
             g_profile.environment, computer, version.dwMajorVersion, version.dwMinorVersion,
-            version.dwBuildNumber, GetCommandLineA());
+            version.dwBuildNumber, LogPath(), GetCommandLineA());
+    LogLine("dlls", "%s", DllSearchDescription());
 }
 
 // The model page's Next: an earlier printer of the model's name goes when a driver of
@@ -184,6 +186,11 @@ int RunQuiet(int understood) {
     }
     if (!CheckPlatform())
         return Finish(EXIT_UNSUPPORTED_SYSTEM, "this system is not one the driver supports");
+    // The spooler and the LZ library are called from here on.
+    if (MissingSystemDll()) {
+        LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
+        return Finish(EXIT_INSTALL_FAILED, "a system DLL cannot be loaded");
+    }
     g_session.environment = g_profile.environment;
     // The default printer of LocalSystem is no person's: refused rather than set in vain.
     if (g_arguments.makeDefault && SeamRunsAsLocalSystem()) {

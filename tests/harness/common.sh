@@ -6,7 +6,9 @@ WINESERVER=/usr/lib/wine/wineserver64
 export WINELOADER=$WINE
 export WINEDEBUG=-all
 # No Mono or Gecko installers: the wizard needs neither, and they would stall boots.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# WINE_RUN_DLLOVERRIDES adds a test's own (Wine reads them from the environment the whole
+# process tree starts with, not from one a Windows process hands its child).
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINE_RUN_DLLOVERRIDES:+;$WINE_RUN_DLLOVERRIDES}"
 
 die() {
     echo "$(basename "$0"): $*" >&2

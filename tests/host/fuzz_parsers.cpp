@@ -14,6 +14,7 @@
 #include "install/progress.h"
 #include "setupinfo/infparse.h"
 #include "shell/cmdline.h"
+#include "shell/logpath.h"
 
 static void Check(bool condition) {
     if (!condition)
@@ -165,6 +166,22 @@ static void FuzzSzdd(const uint8_t *data, size_t size) {
                                     data[5] != 0xF0 || data[6] != 0x27 || data[7] != 0x33));
 }
 
+// Two paths, the final one and the one asked for, each in a buffer of its exact size: the
+// comparison reads neither past its end, and a path is always the same as itself.
+static void FuzzLogPath(const std::string &text, uint8_t options) {
+    size_t newline = text.find('\n');
+    std::string first = text.substr(0, newline);
+    std::string second = newline == std::string::npos ? first : text.substr(newline + 1);
+    std::vector<char> finalPath(first.c_str(), first.c_str() + first.size() + 1);
+    std::vector<char> askedPath(second.c_str(), second.c_str() + second.size() + 1);
+    unsigned char leadBytes[256] = {};
+    for (int byte = 0x81; byte <= 0xFE; byte++)
+        leadBytes[byte] = options & 2;
+    IsSameLogPath(finalPath.data(), askedPath.data(), options & 1, leadBytes);
+    if (!first.empty() && !(options & 1))
+        Check(IsSameLogPath(finalPath.data(), finalPath.data(), 0, leadBytes) == 1);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2)
         return 0;
@@ -172,6 +189,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string text((const char *)data + 2, size - 2);
     text = text.c_str();
     size_t bufferSize = data[1] * 5 + 1;
+    if (data[0] == 0xFF) { // beside the routines below, whose seeds keep their choice
+        FuzzLogPath(text, data[1]);
+        return 0;
+    }
     switch (data[0] % 11) {
     case 0:
         FuzzModelEntry(text);

@@ -361,6 +361,52 @@ def imported_dlls(pe):
     return names
 
 
+def ordinary_imports(pe):
+    """Names of the DLLs in the import directory alone: those the loader looks for by name."""
+    data, names = pe["data"], []
+    if len(pe["dirs"]) > 1 and pe["dirs"][1][0]:
+        at = rva_to_offset(pe, pe["dirs"][1][0])
+        while data[at : at + 20] != b"\0" * 20:
+            if len(data[at : at + 20]) < 20:
+                raise BadImage("truncated import directory")
+            (name_rva,) = struct.unpack_from("<I", data, at + 12)
+            names.append(c_string(data, rva_to_offset(pe, name_rva)))
+            at += 20
+    return names
+
+
+def delay_loaded_dlls(pe):
+    """Names of the DLLs the delay-load helper loads: from the delay-import directory, or,
+    as GNU ld leaves that directory empty for dlltool's delay-load libraries, from the
+    helper's descriptors found in the image (attributes 1, then the RVAs of the name, the
+    module handle, the address table and the name table, then three zeros)."""
+    names = [n for n in imported_dlls(pe) if n not in ordinary_imports(pe)]
+    if names:
+        return names
+    data = pe["data"]
+    image_end = max(va + size for _, va, size, _, _ in pe["sections"])
+    for _, va, size, rawptr, rawsize in pe["sections"]:
+        for at in range(rawptr, rawptr + rawsize - 31, 4):
+            fields = struct.unpack_from("<8I", data, at)
+            if fields[0] != 1 or fields[5:] != (0, 0, 0):
+                continue
+            if not all(0 < rva < image_end for rva in fields[1:5]):
+                continue
+            try:
+                name = c_string(data, rva_to_offset(pe, fields[1]))
+            except BadImage:
+                continue
+            if name.lower().endswith((".dll", ".drv")):
+                names.append(name)
+    return names
+
+
+# Windows 7's known DLLs among those the programs may import by name; any other DLL
+# imported by name would be looked for beside the program first.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
+DELAY_LOADED = {"lz32.dll", "winspool.drv"}
+
+
 def resource_name(data, base, value):
     """An id (int) or, when the high bit is set, a counted UTF-16 name (str)."""
     if not value & 0x80000000:
@@ -748,6 +794,16 @@ def run_checks(pe, machine, lang):
     check(
         "imports no MinGW runtime DLL",
         ["imports %s" % d for d in dlls if d.lower().startswith(RUNTIME_DLLS)],
+    )
+
+    check(
+        "imports by name only known DLLs",
+        ["imports %s by name" % d for d in ordinary_imports(pe) if d.lower() not in KNOWN_DLLS],
+    )
+    delayed = {d.lower() for d in delay_loaded_dlls(pe)}
+    check(
+        "delay-loads LZ32.dll and WINSPOOL.DRV",
+        ["%s is not delay-loaded" % d for d in sorted(DELAY_LOADED - delayed)],
     )
 
     found = resources(pe)

@@ -1,0 +1,15 @@
+// Keeps DLLs that someone put beside the program out of it. The program runs elevated from
+// a folder an ordinary user may have written to, and Windows looks for a DLL named without
+// a path in the program's own folder first unless it is a known DLL.
+#pragma once
+
+// Restricts the DLL search to the system folder and loads LZ32.dll and WINSPOOL.DRV from
+// there by full path. Must be the very first thing the program does. Returns 1 when both
+// are loaded; 0 leaves the name of the missing one to MissingSystemDll().
+int SecureDllSearch();
+
+// The full path of the DLL SecureDllSearch could not load; NULL when nothing is missing.
+const char *MissingSystemDll();
+
+// How the search was restricted, for the log: a short phrase.
+const char *DllSearchDescription();
