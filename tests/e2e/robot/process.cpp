@@ -210,7 +210,8 @@ static void RestoreEnvironment(const std::vector<std::pair<std::string, std::str
 }
 
 bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &program,
-                 const std::vector<std::string> &environment, const std::string &arguments) {
+                 const std::vector<std::string> &environment, const std::string &arguments,
+                 const std::string &currentDirectory) {
     std::string path = folder + "\\" + program;
     std::wstring commandLine = L"\"" + Wide(path) + L"\"";
     if (!arguments.empty())
@@ -219,8 +220,9 @@ bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &p
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     auto previous = SetEnvironment(environment);
-    BOOL ok = CreateProcessW(Wide(path).c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                             CREATE_SUSPENDED, nullptr, Wide(folder).c_str(), &startup, &info);
+    BOOL ok = CreateProcessW(
+        Wide(path).c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+        Wide(currentDirectory.empty() ? folder : currentDirectory).c_str(), &startup, &info);
     RestoreEnvironment(previous);
     if (!ok)
         return false;

@@ -73,9 +73,10 @@ struct Wizard {
 // ("NAME=value", e.g. DRVSETUP_FAULTS=AddPrinter=5) are added to the wizard's environment
 // only. Windows the wizard creates are recorded from the start (CreatedWindowClasses).
 // `arguments` (UTF-8) follow the program's quoted path on its command line.
+// `currentDirectory`, when given, is its current directory instead of `folder`.
 bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &program,
                  const std::vector<std::string> &environment = {},
-                 const std::string &arguments = "");
+                 const std::string &arguments = "", const std::string &currentDirectory = "");
 // Waits for the wizard to end; its exit code, or STILL_ACTIVE after the timeout.
 DWORD WaitForExit(Wizard *wizard, DWORD timeoutMs);
 bool IsRunning(const Wizard &wizard);
