@@ -57,6 +57,10 @@ void ExpectNewerKeptOrSpoolerOverwrote(const std::string &copy, const std::strin
                                        const std::string &ours) {
     bool kept = copy == newer;
     bool wineSpooler = copy == ours;
+    printf("the version directory's file after registration: %s\n",
+           kept          ? "the newer one, kept"
+           : wineSpooler ? "ours, the spooler overwrote it"
+                         : "?");
     EXPECT_TRUE(kept || wineSpooler)
         << "the file in \"3\" is neither the newer one kept nor ours (" << copy.size() << " bytes)";
 }
