@@ -9,7 +9,7 @@
 //                                       of every file from the driver directory and its "3"
 //
 // The copy loop writes where the wizard writes, the spooler's driver directory and its "3",
-// and opens its sources by bare name, found (like the wizard's) in the program's own folder.
+// and opens its sources, like the wizard, by their full path in the program's own folder.
 // RESULT_FILE receives "key=seconds" lines: the loop, the driver, the printer, the whole work
 // (for "uninstall", the loop is the files' deletion).
 #include <windows.h>
@@ -34,10 +34,20 @@ using bench::Seconds;
 // The model's CopyFiles value as a list of names, each ended by a NUL and the list by an
 // empty name: the form the spooler takes for the dependent files. No name of the benchmark's
 // setup has an at sign.
+// The program's own folder with its final backslash, where the wizard takes its files from.
+void ProgramFolder(char *folder, size_t size) {
+    DWORD length = GetModuleFileNameA(NULL, folder, (DWORD)size);
+    folder[length < size ? length : 0] = 0;
+    char *slash = strrchr(folder, '\\');
+    if (slash)
+        slash[1] = 0;
+}
+
 int ReadCopyList(char *list, size_t size) {
     char value[1024] = "";
     char inf[MAX_PATH];
-    GetFullPathNameA("J71.INF", sizeof inf, inf, NULL);
+    ProgramFolder(inf, sizeof inf);
+    strcat(inf, "J71.INF");
     GetPrivateProfileStringA(kSection, "CopyFiles", "", value, sizeof value, inf);
     size_t length = strlen(value);
     if (length == 0 || length + 2 > size)
@@ -53,31 +63,50 @@ int ReadCopyList(char *list, size_t size) {
     return count;
 }
 
+// Whether a file in "3" carries a version resource, read as the wizard's copy engine reads
+// it before it deletes the file there.
+bool HasVersion(const char *path) {
+    HMODULE module = LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return false;
+    bool found = FindResourceA(module, MAKEINTRESOURCEA(VS_VERSION_INFO), (LPCSTR)RT_VERSION);
+    FreeLibrary(module);
+    return found;
+}
+
 // What the wizard's copy engine asks of the platform for each file: the existence test and
-// deletion of both destinations, the LZ expansion into the driver directory and the plain
-// copy into its "3". False when a file failed.
+// deletion of both destinations (with the look for a version resource in "3"), the source
+// opened by its full path and handed to the LZ library, the destination created, the LZ
+// expansion into the driver directory and the plain copy into its "3". False when a file
+// failed.
 bool CopyLoop(const char *list, const char *directory) {
+    char folder[MAX_PATH];
+    ProgramFolder(folder, sizeof folder);
     LZStart();
     for (const char *name = list; *name; name += strlen(name) + 1) {
-        char first[MAX_PATH], second[MAX_PATH];
+        char path[MAX_PATH], first[MAX_PATH], second[MAX_PATH];
+        snprintf(path, sizeof path, "%s%s", folder, name);
         snprintf(first, sizeof first, "%s%s", directory, name);
         snprintf(second, sizeof second, "%s3\\%s", directory, name);
         if (_access(first, 0) == 0)
             _unlink(first);
-        if (_access(second, 0) == 0)
+        if (_access(second, 0) == 0 && !HasVersion(second))
             _unlink(second);
-        OFSTRUCT sourceRecord = {}, targetRecord = {};
-        INT source = LZOpenFileA((LPSTR)name, &sourceRecord, OF_READ);
+        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        INT source = file == INVALID_HANDLE_VALUE ? -1 : LZInit((INT)HandleToLong(file));
         if (source < 0) {
             LZDone();
             return false;
         }
-        INT target = LZOpenFileA(first, &targetRecord, OF_CREATE);
-        if (target < 0) {
+        HANDLE created =
+            CreateFileA(first, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (created == INVALID_HANDLE_VALUE) {
             LZClose(source);
             LZDone();
             return false;
         }
+        INT target = (INT)HandleToLong(created);
         LONG written = CopyLZFile(source, target);
         LZClose(source);
         LZClose(target);
@@ -91,11 +120,15 @@ bool CopyLoop(const char *list, const char *directory) {
     return true;
 }
 
-// Last-write time of the file that dates the driver, as the wizard reads it.
+// Last-write time of the file that dates the driver, as the wizard reads it: J71.DLL of
+// the program's own folder.
 FILETIME DriverDate() {
     FILETIME created = {}, accessed = {}, written = {};
+    char path[MAX_PATH];
+    ProgramFolder(path, sizeof path);
+    strcat(path, "J71.DLL");
     HANDLE file =
-        CreateFileA("J71.DLL", GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file != INVALID_HANDLE_VALUE) {
         GetFileTime(file, &created, &accessed, &written);
         CloseHandle(file);

@@ -166,9 +166,9 @@ def copy_rows(values, files):
             verdict(page_less_delays[0] <= COPY_RATIO_LIMIT * bare_loop[0]),
         ),
         (
-            "  bare loop (barebench.exe from the setup folder): LZOpenFileA, CopyLZFile, "
-            "LZClose, CopyFileA into \"3\", all %d files, into the spooler's driver directory "
-            "as the wizard" % files,
+            "  bare loop (barebench.exe from the setup folder): CreateFileA by full path, "
+            "LZInit, CopyLZFile, LZClose, CopyFileA into \"3\", all %d files, into the "
+            "spooler's driver directory as the wizard" % files,
             spread(bare_loop),
             "",
             "",

@@ -45,6 +45,15 @@ inline std::vector<std::string> PartNames() {
     return names;
 }
 
+// The 127-character name of corpus file copyfiles-long-name.inf, as make-corpus.py
+// writes it: with a setup folder in front, a path beyond the 128 characters the LZ
+// library's own open takes.
+inline std::string LongCorpusName() {
+    std::string name = "J71-LONG-";
+    name.resize(123, 'X');
+    return name + ".DLL";
+}
+
 inline std::string BaseName(const std::string &path) {
     return path.substr(path.find_last_of('\\') + 1);
 }

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 using namespace robot;
 
 namespace {
@@ -124,6 +127,54 @@ TEST(KoreanQuiet, AWizardWhileAnotherRunHoldsTheMachineSaysSoInKorean) {
     EXPECT_EQ(Printers(), printers);
     ReleaseMutex(lock);
     CloseHandle(lock);
+}
+
+// A Korean setup folder as deep as the platform's paths allow: the program's own path is
+// MAX_PATH - 1 characters (Korean letters count as two in code page 949), and the setup
+// information file, a compressed file, a plain one and one under its compressed name
+// are all read from there.
+TEST(KoreanQuiet, ADeepKoreanSetupFolderInstalls) {
+    ASSERT_EQ(GetACP(), 949u);
+    std::string folder = Ansi("C:\\설치");
+    const size_t length = MAX_PATH - 1 - 1 - strlen(kProgram);
+    while (folder.size() < length) {
+        size_t room = length - folder.size() - 1;
+        size_t take = room <= 100 ? room : room - 100 >= 2 ? 100 : 90;
+        folder += "\\" + std::string(take, 'k');
+    }
+    std::wstring wide(folder.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, folder.data(), (int)folder.size(), &wide[0],
+                                    (int)wide.size()));
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), &utf8[0],
+                                    (int)utf8.size(), nullptr, nullptr));
+    ASSERT_EQ((folder + "\\" + kProgram).size(), (size_t)MAX_PATH - 1);
+    // The robot speaks UTF-8; the program's log gives its paths in UTF-8 too.
+    ASSERT_TRUE(MakeSetupFolder(utf8, SourcePath("demo"), BinPath(kProgram)));
+    ASSERT_TRUE(MoveFileExA((folder + "\\UNIDRVUI.DLL").c_str(),
+                            (folder + "\\UNIDRVUI.DL_").c_str(), MOVEFILE_REPLACE_EXISTING));
+    const std::string log = "C:\\quiet_ko_deep.log";
+
+    Wizard wizard;
+    ASSERT_TRUE(
+        StartWizard(&wizard, utf8, kProgram, {}, "/quiet /model \"Zelmox J71 Laser\" /log " + log));
+    DWORD code = WaitForExit(&wizard, 120000);
+    StopWizard(&wizard);
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(log, &text));
+    EXPECT_NE(text.find(utf8 + "\\UNIDRVUI.DL_ -> "), std::string::npos) << text;
+    EXPECT_NE(text.find(utf8 + "\\J71.GPD -> "), std::string::npos) << text;
+    EXPECT_NE(text.find("AddPrinterDriver \"Zelmox J71 Laser\" for Windows NT x86: ok"),
+              std::string::npos)
+        << text;
+    std::vector<std::string> plain = e2e::kLaserFiles;
+    plain.erase(std::find(plain.begin(), plain.end(), "UNIDRVUI.DLL"));
+    e2e::ExpectCopied(utf8, plain, "");
+    std::string packed, copy;
+    ASSERT_TRUE(ReadWholeFile(utf8 + "\\UNIDRVUI.DL_", &packed));
+    ASSERT_TRUE(ReadWholeFile(DriverDirectory("") + "\\UNIDRVUI.DLL", &copy));
+    EXPECT_TRUE(copy == e2e::ExpandSzdd(packed));
+    EXPECT_EQ(code, kPrinterPossible ? 0u : 1603u) << text;
 }
 
 } // namespace

@@ -190,6 +190,7 @@ class CopyPageTest : public ::testing::Test {
         RemoveCopies();
 
         fixture::FreshSession();
+        snprintf(g_session.setupFolder, sizeof g_session.setupFolder, "%s\\", setup.c_str());
         snprintf(g_session.driverDirectory, sizeof g_session.driverDirectory, "%s\\",
                  drivers.c_str());
         SetCopyList({kFiles[0], kFiles[1], kFiles[2]});

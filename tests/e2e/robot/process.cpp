@@ -209,16 +209,18 @@ static void RestoreEnvironment(const std::vector<std::pair<std::string, std::str
                                 it->second == "\x01" ? nullptr : it->second.c_str());
 }
 
-// Starts a process suspended, records it and watches the windows it makes from the start.
-// Without `program`, the system takes the program's name from the line itself.
+// Starts a process suspended in `directory`, records it as started from `folder` and
+// watches the windows it makes from the start. Without `program`, the system takes the
+// program's name from the line itself.
 static bool Launch(Wizard *wizard, const std::wstring &program, std::wstring commandLine,
-                   const std::string &folder, const std::vector<std::string> &environment) {
+                   const std::string &folder, const std::string &directory,
+                   const std::vector<std::string> &environment) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     auto previous = SetEnvironment(environment);
     BOOL ok = CreateProcessW(program.empty() ? nullptr : program.c_str(), &commandLine[0], nullptr,
-                             nullptr, FALSE, CREATE_SUSPENDED, nullptr, Wide(folder).c_str(),
+                             nullptr, FALSE, CREATE_SUSPENDED, nullptr, Wide(directory).c_str(),
                              &startup, &info);
     RestoreEnvironment(previous);
     if (!ok)
@@ -237,17 +239,19 @@ static bool Launch(Wizard *wizard, const std::wstring &program, std::wstring com
 }
 
 bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &program,
-                 const std::vector<std::string> &environment, const std::string &arguments) {
+                 const std::vector<std::string> &environment, const std::string &arguments,
+                 const std::string &currentDirectory) {
     std::string path = folder + "\\" + program;
     std::wstring commandLine = L"\"" + Wide(path) + L"\"";
     if (!arguments.empty())
         commandLine += L" " + Wide(arguments);
-    return Launch(wizard, Wide(path), commandLine, folder, environment);
+    return Launch(wizard, Wide(path), commandLine, folder,
+                  currentDirectory.empty() ? folder : currentDirectory, environment);
 }
 
 bool StartWithCommandLine(Wizard *wizard, const std::string &folder, const std::string &commandLine,
                           const std::vector<std::string> &environment) {
-    return Launch(wizard, std::wstring(), Wide(commandLine), folder, environment);
+    return Launch(wizard, std::wstring(), Wide(commandLine), folder, folder, environment);
 }
 
 bool IsRunning(const Wizard &wizard) {

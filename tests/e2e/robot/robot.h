@@ -73,9 +73,10 @@ struct Wizard {
 // ("NAME=value", e.g. DRVSETUP_FAULTS=AddPrinter=5) are added to the wizard's environment
 // only. Windows the wizard creates are recorded from the start (CreatedWindowClasses).
 // `arguments` (UTF-8) follow the program's quoted path on its command line.
+// `currentDirectory`, when given, is its current directory instead of `folder`.
 bool StartWizard(Wizard *wizard, const std::string &folder, const std::string &program,
                  const std::vector<std::string> &environment = {},
-                 const std::string &arguments = "");
+                 const std::string &arguments = "", const std::string &currentDirectory = "");
 // Starts a program by a whole command line (UTF-8) exactly as a script would write it,
 // the system taking the program's name from it; `folder` is its current directory.
 bool StartWithCommandLine(Wizard *wizard, const std::string &folder, const std::string &commandLine,
