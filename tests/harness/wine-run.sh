@@ -6,6 +6,8 @@
 # Options, in the environment:
 #   WINE_RUN_VERSION=winxp64|win8|...  Windows version of the copy (default: the template's)
 #   WINE_RUN_KEEP=1                    keep the copy afterwards (its path goes to stderr)
+#   WINE_RUN_DPI=96|120|144            screen resolution of the copy (default: the template's,
+#                                      96), as Windows 7 at 100, 125 and 150 %
 set -u
 . "$(dirname "$0")/common.sh"
 
@@ -31,6 +33,8 @@ trap finish EXIT
 trap 'exit 130' INT TERM
 
 cp -a "$state/template/." "$WINEPREFIX/" || die "cannot copy the template prefix"
+# Before the copy's first process: the resolution is read as each process starts.
+set_resolution "$WINEPREFIX" "${WINE_RUN_DPI:-}" || die "cannot set the resolution $WINE_RUN_DPI"
 
 case $(basename "$program") in
 *_ko_*)
