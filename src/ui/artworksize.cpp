@@ -15,9 +15,11 @@ FontUnits UnitsFromLetters(long lettersWidth, long height) {
 }
 
 // One side: size * now / at96 rounded half up, as the platform's MulDiv does for
-// positive numbers; 0 when the factor or the result is out of bounds.
+// positive numbers; 0 when a number, the factor or the result is out of bounds. Sizes and
+// units beyond the longest side are nonsense, which also keeps every product small.
 static long ScaleSide(long size, long now, long at96) {
-    if (size <= 0 || now <= 0 || at96 <= 0)
+    if (size <= 0 || now <= 0 || at96 <= 0 || size > kLongestSide || now > kLongestSide ||
+        at96 > kLongestSide)
         return 0;
     if (now > at96 * kLargestFactor || now * kLargestFactor < at96)
         return 0;

@@ -8,6 +8,9 @@
 #   WINE_RUN_KEEP=1                    keep the copy afterwards (its path goes to stderr)
 #   WINE_RUN_DPI=96|120|144            screen resolution of the copy (default: the template's,
 #                                      96), as Windows 7 at 100, 125 and 150 %
+#   WINE_RUN_OWN_DISPLAY=1             a display of the run's own instead of the test run's
+#                                      shared one: no window of a test running beside it
+#                                      covers what this one reads from the screen
 set -u
 . "$(dirname "$0")/common.sh"
 
@@ -23,6 +26,10 @@ export WINEPREFIX=$(mktemp -d "$state/run.XXXXXX") || die "cannot make a prefix"
 finish() {
     "$WINESERVER" -k 2>/dev/null
     "$WINESERVER" -w 2>/dev/null
+    if [ -d "$WINEPREFIX.display" ]; then
+        stop_display "$WINEPREFIX.display"
+        rm -rf "$WINEPREFIX.display"
+    fi
     if [ "${WINE_RUN_KEEP:-0}" = 1 ]; then
         echo "wine-run.sh: prefix kept in $WINEPREFIX" >&2
     else
@@ -56,6 +63,12 @@ unset LC_ALL LC_CTYPE LC_MESSAGES LANGUAGE
 if [ -n "${WINE_RUN_VERSION:-}" ]; then
     wine_reg add 'HKCU\Software\Wine' /v Version /d "$WINE_RUN_VERSION" /f ||
         die "cannot set the Windows version $WINE_RUN_VERSION"
+fi
+
+if [ "${WINE_RUN_OWN_DISPLAY:-0}" = 1 ]; then
+    mkdir "$WINEPREFIX.display" && start_display "$WINEPREFIX.display" ||
+        die "cannot start a display of the run's own"
+    DISPLAY=$(cat "$WINEPREFIX.display/display")
 fi
 
 # DRVSETUP_BIN and DRVSETUP_SOURCE reach the program with the rest of the environment.
