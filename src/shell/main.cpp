@@ -83,6 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     int understood = ParseCommandLine(commandLine, &g_arguments);
     if (g_arguments.quiet)
         return RunQuiet(understood);
+    DeclareDpiAware();
     if (!understood) {
         ShowUsage(g_arguments.error);
         return EXIT_BAD_COMMAND_LINE;
