@@ -19,15 +19,16 @@ Scaled Scale(long width, long height, FontUnits now, FontUnits at96) {
 }
 
 // Arial 8 pt: 6 x 12 at 96 dpi; 8 x 15 at 120 (the width grows by a third, not a quarter,
-// and the height by a quarter); 9 x 18 at 144.
+// and the height by a quarter); 9 x 17 at 144.
 TEST(ScaledArtworkSize, GrowsEachSideAsThePageDid) {
     Scaled at120 = Scale(497, 309, {8, 15}, {6, 12});
     EXPECT_EQ(1, at120.changed);
     EXPECT_EQ(663, at120.cx); // 662.67
     EXPECT_EQ(386, at120.cy); // 386.25
-    Scaled at144 = Scale(497, 309, {9, 18}, {6, 12});
+    Scaled at144 = Scale(497, 309, {9, 17}, {6, 12});
     EXPECT_EQ(746, at144.cx); // 745.5 rounds up
-    EXPECT_EQ(464, at144.cy); // 463.5 rounds up
+    EXPECT_EQ(438, at144.cy); // 437.75
+    EXPECT_EQ(464, Scale(497, 309, {9, 18}, {6, 12}).cy); // 463.5 rounds up
 }
 
 TEST(ScaledArtworkSize, TheSameUnitsLeaveThePictureAlone) {
