@@ -98,8 +98,8 @@ inline void ExpectWhole(HWND dialog, const std::string &what) {
 }
 
 // The artwork covers the page: of the dialog's face, no more than kBareMost columns show
-// at the right edge (read down the page above its buttons) and no more than kBareMost rows at the bottom
-// (read across the picture column at the left).
+// at the right edge (read down the page above its buttons) and no more than kBareMost rows at the
+// bottom (read across the picture column at the left).
 inline void ExpectArtworkCovers(const robot::ClientPicture &page, const std::string &what) {
     const DWORD face = Face();
     auto bareColumn = [&](int x) {
@@ -195,12 +195,30 @@ inline void Keep(HWND window, const std::string &name) {
     robot::SaveScreenshot(window, robot::BinPath("screenshots\\") + name + ".bmp");
 }
 
+// The window once it has painted: three pictures a third of a second apart alike (a
+// program under emulation takes seconds to paint its lists and buttons). False when it has
+// not settled within `timeoutMs` or is gone.
+inline bool CapturePainted(HWND page, robot::ClientPicture *picture, DWORD timeoutMs) {
+    robot::ClientPicture before;
+    if (!robot::CaptureClient(page, &before))
+        return false;
+    int alike = 0;
+    for (ULONGLONG end = robot::Now() + timeoutMs; robot::Now() < end; before = *picture) {
+        robot::Pump(330);
+        if (!robot::CaptureClient(page, picture))
+            return false;
+        alike = picture->pixels == before.pixels ? alike + 1 : 0;
+        if (alike == 2)
+            return true;
+    }
+    return false;
+}
+
 // One page: covered by its artwork, its texts and lists on the panel, nothing cut off.
 inline void ExpectPage(HWND page, const std::string &what) {
     ASSERT_TRUE(page) << what << " did not show";
-    robot::Pump(400); // painted
     robot::ClientPicture picture;
-    ASSERT_TRUE(robot::CaptureClient(page, &picture)) << what;
+    ASSERT_TRUE(CapturePainted(page, &picture, 30000)) << what << " did not settle";
     Keep(page, what);
     ExpectWhole(page, what);
     ExpectArtworkCovers(picture, what);
@@ -209,9 +227,11 @@ inline void ExpectPage(HWND page, const std::string &what) {
 
 inline void ExpectDialog(HWND dialog, const std::string &what) {
     ASSERT_TRUE(dialog) << what << " did not show";
-    robot::Pump(200);
-    Keep(dialog, what);
     ExpectWhole(dialog, what);
+    // A moment to paint, for the picture kept: status boxes and the copy page soon go.
+    robot::ClientPicture picture;
+    CapturePainted(dialog, &picture, 1000);
+    Keep(dialog, what);
 }
 
 // Drives `program` through one whole installation from the demo's files in `folder`,

@@ -8,7 +8,6 @@
 #include "shell/session.h"
 #include "ui/iconlist.h"
 #include "ui/pages.h"
-#include "win/dialog_driver.h"
 
 #include <limits.h>
 #include <stdlib.h>
@@ -139,57 +138,6 @@ INSTANTIATE_TEST_SUITE_P(Pages, Artwork, ::testing::ValuesIn(kPages),
                          [](const ::testing::TestParamInfo<const char *> &info) {
                              return std::string(info.param).substr(4);
                          });
-
-// Pages whose first control is no bitmap static, such as the copy page, are left alone.
-TEST_F(Artwork, DialogsWithoutArtworkAreLeftAlone) {
-    HWND copy = CreateDialogParamA(g_instance, "IDD_COPY", owner, Inert, 0);
-    ASSERT_TRUE(copy);
-    HWND first = GetWindow(copy, GW_CHILD);
-    char text[64] = "";
-    GetWindowTextA(first, text, sizeof text);
-    ScalePageArtwork(copy);
-    FreePageArtwork(copy);
-    char after[64] = "";
-    GetWindowTextA(first, after, sizeof after);
-    EXPECT_STREQ(text, after);
-    DestroyWindow(copy);
-}
-
-// The real welcome and finish pages do it as they open and close.
-HBITMAP g_shown;
-SIZE g_shownSize;
-
-void ReadArtworkAndLeave(DWORD thread, int control, int button) {
-    HWND page = drive::WaitForDialog(thread, control);
-    g_shown = page ? ShownArtwork(page) : NULL;
-    g_shownSize = ImageSize(g_shown);
-    if (page)
-        drive::Press(page, button);
-}
-
-TEST_F(Artwork, TheWelcomeAndFinishPagesShowTheirsAndFreeIt) {
-    g_session.environment = g_profile.environment;
-    for (int finish = 0; finish < 2; finish++) {
-        g_shown = NULL;
-        if (finish)
-            drive::WhileDriving(
-                [] { return (INT_PTR)RunFinishPage(NULL, 2); },
-                [](DWORD thread) { ReadArtworkAndLeave(thread, IDC_EXIT_RESULT, IDOK); });
-        else
-            drive::WhileDriving(
-                [] { return (INT_PTR)RunWelcomePage(NULL); },
-                [](DWORD thread) { ReadArtworkAndLeave(thread, IDC_WELCOME_SYSTEMS, IDC_NEXT); });
-        ASSERT_TRUE(g_shown) << finish;
-        if (ScreenDpi() == 96) {
-            EXPECT_EQ(g_shownSize.cx, 497);
-            EXPECT_EQ(g_shownSize.cy, 309);
-        } else {
-            EXPECT_GT(g_shownSize.cx, 497) << finish;
-            EXPECT_GT(g_shownSize.cy, 309) << finish;
-            EXPECT_EQ(GetObjectType(g_shown), 0u) << "the scaled copy outlived its page";
-        }
-    }
-}
 
 // ---- Icon lists ----
 
