@@ -11,13 +11,15 @@
 # page. Where this machine cannot provide that platform, it falls back to the x86-64 test
 # build drvsetup_ko64_t.exe on 64-bit Wine, which ends on the failure page, and says so.
 #
-#   tools/run-demo.sh [--english|--korean] [--headless] [--keep] [--no-deps]
+#   tools/run-demo.sh [--english|--korean] [--headless] [--keep] [--no-deps] [--dpi N]
 #     --english   the English build (drvsetup_x64.exe) only
 #     --korean    the Korean build only, under code page 949 (drvsetup_ko64_t.exe when a
 #                 person clicks through it)
 #     --headless  drive it even when a display is there
 #     --keep      keep the prefix (out/prefix, or out/x86/run.*/prefix) afterwards
 #     --no-deps   do not run tools/install-deps.sh
+#     --dpi N     the screen at N dots per inch: 96 (the default), 120 or 144, as
+#                 Windows 7 at 100, 125 and 150 %
 #   BUILD_DIR=dir  build there instead of build/x64
 set -euo pipefail
 
@@ -33,9 +35,14 @@ show_pictures() {
 }
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-korean=0 english=0 headless=0 keep=0 deps=1
+korean=0 english=0 headless=0 keep=0 deps=1 dpi=
 for option in "$@"; do
+    if [ "$dpi" = next ]; then
+        dpi=$option
+        continue
+    fi
     case $option in
+    --dpi) dpi=next ;;
     --korean) korean=1 ;;
     --english) english=1 ;;
     --headless) headless=1 ;;
@@ -51,6 +58,15 @@ for option in "$@"; do
         ;;
     esac
 done
+case $dpi in
+"" | 96 | 120 | 144) ;;
+*)
+    echo "run-demo.sh: --dpi takes 96, 120 or 144" >&2
+    exit 2
+    ;;
+esac
+# The x86 harness reads it from the environment.
+export WINE_RUN_DPI=$dpi
 
 cd "$root"
 if [ $deps = 1 ]; then
@@ -164,6 +180,11 @@ mkdir -p "$out"
 echo "Making a Windows 7 prefix in $WINEPREFIX ..."
 "$WINE" wineboot -i >"$out/wineboot.log" 2>&1
 "$WINE" reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
+if [ -n "$dpi" ]; then
+    # Read by every process started after this one.
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+        >/dev/null 2>&1
+fi
 if [ $interactive = 0 ]; then
     # No window manager: unmanaged windows, or every hide costs two seconds.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -206,6 +227,7 @@ if [ $korean = 0 ] && [ $english = 0 ]; then
     cleanup
     trap - EXIT
     more=(--korean --headless --no-deps)
+    [ -n "$dpi" ] && more+=(--dpi "$dpi")
     [ $keep = 1 ] && more+=(--keep)
     "$0" "${more[@]}" || status=1
 fi

@@ -26,6 +26,7 @@ int RunModelPage(HWND owner) {
 // first) and puts the focus in the list.
 static void OnModelPageInit(HWND page) {
     CentreOverParent(page);
+    ScalePageArtwork(page);
     FillIconList(page, IDC_MODEL_LIST, (short)CountModels(), GetModelName);
     LRESULT chosen = LB_ERR;
     if (g_arguments.model[0])
@@ -85,6 +86,9 @@ INT_PTR CALLBACK ModelPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         break;
     case WM_DRAWITEM:
         OnModelPageDraw((const DRAWITEMSTRUCT *)lParam);
+        break;
+    case WM_DESTROY:
+        FreePageArtwork(page);
         break;
     case WM_COMMAND:
         OnModelPageCommand(page, wParam);

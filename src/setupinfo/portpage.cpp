@@ -28,6 +28,7 @@ static const char *PortListEntry(void *list, int index) {
 // begins with "IR", else the first beginning with "COM1:", else none.
 static void OnPortPageInit(HWND page) {
     CentreOverParent(page);
+    ScalePageArtwork(page);
     FillIconList(page, IDC_PORT_LIST, (short)CountPorts(), GetPortName);
     HWND list = GetDlgItem(page, IDC_PORT_LIST);
     LRESULT found = LB_ERR;
@@ -95,6 +96,9 @@ INT_PTR CALLBACK PortPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_DRAWITEM:
         OnPortPageDraw((const DRAWITEMSTRUCT *)lParam);
+        break;
+    case WM_DESTROY:
+        FreePageArtwork(page);
         break;
     case WM_COMMAND:
         OnPortPageCommand(page, wParam);

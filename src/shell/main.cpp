@@ -102,6 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     int understood = ParseCommandLine(SkipProgramName(GetCommandLineA()), &g_arguments);
     if (g_arguments.quiet)
         return RunQuiet(understood);
+    DeclareDpiAware();
     if (!understood) {
         ShowUsage(g_arguments.error);
         return EXIT_BAD_COMMAND_LINE;

@@ -59,3 +59,7 @@ extern HINSTANCE g_instance;
 
 // 1 when the running system is one the driver supports; sets osIndex and driverVersion.
 int CheckPlatform();
+
+// Tells Windows (Vista and later) that the wizard draws itself at the screen's resolution,
+// so that it is not stretched; nothing on systems without the call.
+void DeclareDpiAware();

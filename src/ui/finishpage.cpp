@@ -13,6 +13,7 @@ static short g_outcome;
 static void InitFinishPage(HWND page) {
     char result[TEXT_BUFFER_SIZE] = "";
     CentreOverParent(page);
+    ScalePageArtwork(page);
     SetWindowTextA(page, g_profile.wizardTitle);
     if (g_outcome == OUTCOME_INSTALLED) {
         SendDlgItemMessageA(page, IDC_EXIT_ICON, STM_SETICON, (WPARAM)LoadIconA(NULL, IDI_ASTERISK),
@@ -52,6 +53,9 @@ INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
     case WM_DRAWITEM:
         if (wParam == IDC_PICTURE)
             DrawPicturePanel((const DRAWITEMSTRUCT *)lParam);
+        break;
+    case WM_DESTROY:
+        FreePageArtwork(page);
         break;
     }
     return 0;

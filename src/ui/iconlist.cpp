@@ -1,13 +1,25 @@
 // Owner-drawn list boxes that show an icon beside each entry: filling them without
-// repeats, giving each entry room for a 32-pixel icon, and drawing an entry.
+// repeats, giving each entry room for its icon, and drawing an entry.
 #include "ui/iconlist.h"
 
 #include "shell/session.h"
 
 #include <string.h>
 
-// Height of an entry: a 32-pixel icon with a pixel above and below it.
+// Least height of an entry: a 32-pixel icon with a pixel above and below it.
 enum { ICON_ENTRY_HEIGHT = 34 };
+
+// The icons are drawn at the system's icon size: 32 pixels at 96 dpi, more above it (48 at
+// 144 dpi), where an entry grows with its icon and the text moves right of it.
+static int IconEntryHeight(void) {
+    int height = GetSystemMetrics(SM_CYICON) + 2;
+    return height > ICON_ENTRY_HEIGHT ? height : ICON_ENTRY_HEIGHT;
+}
+
+static int IconWidth(void) {
+    int width = GetSystemMetrics(SM_CXICON);
+    return width > 32 ? width : 32;
+}
 
 // FillIconList: empties the list, then asks the source for `count` texts and adds each
 // one the list does not already hold (letter case ignored), at the place of its first
@@ -32,8 +44,9 @@ void FillIconList(HWND dialog, WORD controlId, short count, IconListItemSource s
 
 // MeasureIconListItem: raises an entry's height to fit the icon; taller stays taller.
 void MeasureIconListItem(MEASUREITEMSTRUCT *item) {
-    if (item->itemHeight < ICON_ENTRY_HEIGHT)
-        item->itemHeight = ICON_ENTRY_HEIGHT;
+    UINT least = (UINT)IconEntryHeight();
+    if (item->itemHeight < least)
+        item->itemHeight = least;
 }
 
 // DrawIconListItem: paints one whole entry, whatever the action asked for: background
@@ -63,7 +76,7 @@ void DrawIconListItem(const DRAWITEMSTRUCT *item, IconChooser chooser) {
                        combo ? CB_GETLBTEXT : LB_GETTEXT, item->itemID, text, sizeof text))
         text[0] = '\0';
 
-    ExtTextOutA(dc, 2 * baseUnit + 32, textTop, ETO_OPAQUE | ETO_CLIPPED, r, text,
+    ExtTextOutA(dc, 2 * baseUnit + IconWidth(), textTop, ETO_OPAQUE | ETO_CLIPPED, r, text,
                 (UINT)strlen(text), NULL);
     SetTextColor(dc, oldText);
     SetBkColor(dc, oldBack);

@@ -33,3 +33,9 @@ HWND OpenStatusDialog(HWND owner, WORD stringId);
 
 // Centres a dialog on its parent's window rectangle and brings it to the front.
 void CentreOverParent(HWND dialog);
+
+// The artwork of a page (its first control, a bitmap static) at the screen's resolution:
+// ScalePageArtwork as the page opens shows a copy grown as the page grew with its font,
+// if it did; FreePageArtwork as it closes puts the template's artwork back and frees it.
+void ScalePageArtwork(HWND page);
+void FreePageArtwork(HWND page);

@@ -8,6 +8,7 @@
 
 static void InitWelcomePage(HWND page) {
     CentreOverParent(page);
+    ScalePageArtwork(page);
     SetFocus(GetDlgItem(page, IDC_NEXT));
     // Each build shows the systems of the environment it installs for.
     if (strcmp(g_session.environment, "Windows NT x86") == 0)
@@ -36,6 +37,9 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     case WM_DRAWITEM:
         if (wParam == IDC_PICTURE)
             DrawPicturePanel((const DRAWITEMSTRUCT *)lParam);
+        break;
+    case WM_DESTROY:
+        FreePageArtwork(page);
         break;
     }
     return 0;

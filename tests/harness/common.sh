@@ -20,6 +20,29 @@ wine_reg() {
     "$WINE" reg "$@" >/dev/null 2>&1
 }
 
+# set_resolution PREFIX DPI: the screen resolution of a prefix whose wineserver is not
+# running, in pixels per inch (96, 120 or 144, as Windows 7 at 100, 125 and 150 %), written
+# into its registry file as HKCU\Control Panel\Desktop LogPixels. An empty DPI leaves the
+# prefix as it is.
+set_resolution() {
+    local prefix=$1 dpi=$2 hex
+    [ -n "$dpi" ] || return 0
+    case $dpi in
+    96 | 120 | 144) ;;
+    *) return 1 ;;
+    esac
+    hex=$(printf '%08x' "$dpi")
+    # The value goes first in the section, replacing one there already.
+    awk -v value="\"LogPixels\"=dword:$hex" '
+        /^\[/ { desk = index($0, "[Control Panel\\\\Desktop] ") == 1 }
+        desk && /^"LogPixels"=/ { next }
+        { print }
+        desk && /^\[/ { print value }' "$prefix/user.reg" >"$prefix/user.reg.new" &&
+        mv "$prefix/user.reg.new" "$prefix/user.reg" &&
+        [ "$(grep -A1 -F '[Control Panel\\Desktop] ' "$prefix/user.reg" | sed -n 2p)" = \
+            "\"LogPixels\"=dword:$hex" ]
+}
+
 # The test run's display, recorded in STATE_DIR (display, xvfb.pid): started unless it is
 # alive. Xvfb picks a free number itself (-displayfd), so parallel runs of several build
 # trees never race for one. Removes template.ready when it starts a new one: a template

@@ -6,6 +6,11 @@
 # Options, in the environment:
 #   WINE_RUN_VERSION=winxp64|win8|...  Windows version of the copy (default: the template's)
 #   WINE_RUN_KEEP=1                    keep the copy afterwards (its path goes to stderr)
+#   WINE_RUN_DPI=96|120|144            screen resolution of the copy (default: the template's,
+#                                      96), as Windows 7 at 100, 125 and 150 %
+#   WINE_RUN_OWN_DISPLAY=1             a display of the run's own instead of the test run's
+#                                      shared one: no window of a test running beside it
+#                                      covers what this one reads from the screen
 set -u
 . "$(dirname "$0")/common.sh"
 
@@ -21,6 +26,10 @@ export WINEPREFIX=$(mktemp -d "$state/run.XXXXXX") || die "cannot make a prefix"
 finish() {
     "$WINESERVER" -k 2>/dev/null
     "$WINESERVER" -w 2>/dev/null
+    if [ -d "$WINEPREFIX.display" ]; then
+        stop_display "$WINEPREFIX.display"
+        rm -rf "$WINEPREFIX.display"
+    fi
     if [ "${WINE_RUN_KEEP:-0}" = 1 ]; then
         echo "wine-run.sh: prefix kept in $WINEPREFIX" >&2
     else
@@ -31,6 +40,8 @@ trap finish EXIT
 trap 'exit 130' INT TERM
 
 cp -a "$state/template/." "$WINEPREFIX/" || die "cannot copy the template prefix"
+# Before the copy's first process: the resolution is read as each process starts.
+set_resolution "$WINEPREFIX" "${WINE_RUN_DPI:-}" || die "cannot set the resolution $WINE_RUN_DPI"
 
 case $(basename "$program") in
 *_ko_*)
@@ -52,6 +63,12 @@ unset LC_ALL LC_CTYPE LC_MESSAGES LANGUAGE
 if [ -n "${WINE_RUN_VERSION:-}" ]; then
     wine_reg add 'HKCU\Software\Wine' /v Version /d "$WINE_RUN_VERSION" /f ||
         die "cannot set the Windows version $WINE_RUN_VERSION"
+fi
+
+if [ "${WINE_RUN_OWN_DISPLAY:-0}" = 1 ]; then
+    mkdir "$WINEPREFIX.display" && start_display "$WINEPREFIX.display" ||
+        die "cannot start a display of the run's own"
+    DISPLAY=$(cat "$WINEPREFIX.display/display")
 fi
 
 # DRVSETUP_BIN and DRVSETUP_SOURCE reach the program with the rest of the environment.

@@ -7,6 +7,8 @@
 # Options, in the environment:
 #   WINE_RUN_VERSION=winxp64|win8|...  Windows version of the copy (default: the template's)
 #   WINE_RUN_KEEP=1                    keep the copy afterwards (its path goes to stderr)
+#   WINE_RUN_DPI=96|120|144            screen resolution of the copy (default: the template's,
+#                                      96), as Windows 7 at 100, 125 and 150 %
 #   WINE_RUN_NO_DISPLAY=1              no display and no graphics driver: the program runs,
 #                                      but creating any window fails
 # DRVSETUP_BIN and DRVSETUP_SOURCE reach the program, and their trees are seen inside the
@@ -48,6 +50,8 @@ trap 'exit 130' INT TERM
 
 mkdir "$prefix" && x86_copy_prefix "$state/template" "$prefix" ||
     die "cannot copy the template prefix"
+# In the copy's registry file, before its first process: read as each process starts.
+set_resolution "$prefix" "${WINE_RUN_DPI:-}" || die "cannot set the resolution $WINE_RUN_DPI"
 
 if [ -n "${WINE_RUN_VERSION:-}" ]; then
     # The setting the template was given, changed in the copy's registry file before its

@@ -150,6 +150,16 @@ bool PressMnemonic(HWND dialog, char letter);
 
 // Saves what the screen shows of `window` as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string &path);
+// What the screen shows of a window's client area, row by row from the top, each pixel as
+// 0x00RRGGBB (the COLORREF of GetSysColor has its bytes the other way round).
+struct ClientPicture {
+    int width = 0, height = 0;
+    std::vector<DWORD> pixels;
+    DWORD At(int x, int y) const {
+        return pixels[(size_t)y * width + x];
+    }
+};
+bool CaptureClient(HWND window, ClientPicture *picture);
 // Which system icon a static icon control shows: "hand", "question", "exclamation",
 // "asterisk" or "application", compared against the system's own pictures; "" if none
 // of them comes close.

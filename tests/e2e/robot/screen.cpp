@@ -103,6 +103,22 @@ bool SaveScreenshot(HWND window, const std::string &path) {
     return WriteTextFile(path, data);
 }
 
+bool CaptureClient(HWND window, ClientPicture *picture) {
+    RECT client;
+    if (!GetClientRect(window, &client))
+        return false;
+    MapWindowPoints(window, nullptr, (POINT *)&client, 2);
+    Picture shown;
+    if (!CaptureScreen(client, &shown))
+        return false;
+    picture->width = shown.width;
+    picture->height = shown.height;
+    picture->pixels.resize(shown.pixels.size());
+    for (size_t i = 0; i < shown.pixels.size(); i++)
+        picture->pixels[i] = shown.pixels[i] & 0xFFFFFF;
+    return true;
+}
+
 // Mean difference per colour channel between two pictures of the same size.
 static int Difference(const DWORD *a, const DWORD *b, size_t count) {
     unsigned long long total = 0;
