@@ -148,6 +148,7 @@ TEST_F(ShippedRoad, EveryPageInKoreanEndsWithPrinterDriverFilesAndDefaultPrinter
     ASSERT_TRUE(copy) << "no copy page";
     for (ULONGLONG end = Now() + 5000; Now() < end && ControlText(copy, kCopyFile).empty();)
         Pump(10);
+    EXPECT_EQ(ControlText(copy, kCopyFile), kLaserFiles.back());
     EXPECT_EQ(TextOf(copy), korean::kCopyCaption);
     EXPECT_EQ(ControlText(copy, kCopyDirectory), DriverDirectory(kEnvironment) + "\\");
     Screenshot(copy, "x86-07-copy");
