@@ -5,6 +5,7 @@
 //   DeletePrinter=<error>        a printer cannot be deleted
 //   DeletePrinterDriver=<error>  a driver cannot be deleted
 //   CopyLZFile=<code>            expansion returns that LZ code
+//   WriteProfileString=<error>   the default printer entry cannot be written
 // Each may end in *<times>: the fault holds for the first <times> calls only (every call
 // when no count is given).
 // Port enumerations are counted in g_seamPortEnumerations (one per size query), so tests
@@ -123,6 +124,14 @@ BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName) {
     if (Refuse("DeletePrinterDriver", &g_deleteDriverCalls))
         return FALSE;
     return DeletePrinterDriverA(NULL, (LPSTR)environment, (LPSTR)driverName);
+}
+
+static long g_profileCalls;
+
+BOOL SeamWriteProfileString(const char *section, const char *key, const char *value) {
+    if (Refuse("WriteProfileString", &g_profileCalls))
+        return FALSE;
+    return WriteProfileStringA(section, key, value);
 }
 
 // Calls of CopyLZFile so far, to let a fault hold for its first few calls only.
