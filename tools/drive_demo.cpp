@@ -87,6 +87,27 @@ void Describe(const Wizard &wizard, const std::string &name, HWND window, const 
     fflush(stdout);
 }
 
+// Waits (up to 30 s) until the copy page is in its closing second: the file it names has
+// its second copy in the version directory "3" and the name has not changed for 300 ms
+// (files follow each other without a pause, so a name that stays is the last one).
+void WaitForTheLastCopy(HWND copy) {
+    std::string name;
+    ULONGLONG stable = Now();
+    for (ULONGLONG end = Now() + 30000; Now() < end && IsWindow(copy); Pump(10)) {
+        std::string now = ControlText(copy, kCopyFile);
+        if (now != name) {
+            name = now;
+            stable = Now();
+            continue;
+        }
+        std::string copied = ControlText(copy, kCopyDirectory) + "3\\" + name;
+        if (!name.empty() && Now() - stable >= 300 &&
+            GetFileAttributesA(copied.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return;
+    }
+    fprintf(stderr, "the copy page never reached its last file\n");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -114,12 +135,11 @@ int main(int argc, char **argv) {
                 continue;
             seen.insert(window);
             std::string kind = KindOf(window, &statusSeen);
-            // Let it paint before the picture is taken; the copy page once its bar shows
-            // (the last file is done and the page waits a second before it closes).
+            // Let it paint before the picture is taken; the copy page at its one fixed
+            // moment, when the bar is full: the last file is done and the page waits a
+            // second before it closes.
             if (kind == "copy") {
-                for (ULONGLONG end = Now() + 5000;
-                     Now() < end && ControlText(window, kCopyFile).empty();)
-                    Pump(10);
+                WaitForTheLastCopy(window);
                 Pump(200);
             } else {
                 Pump(400);

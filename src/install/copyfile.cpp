@@ -26,6 +26,12 @@ static struct {
     int failures;
 } g_badHandle = {-1, 0};
 
+// StartCopyRun: a copy of the whole list begins; no count of an earlier run carries over.
+void StartCopyRun() {
+    g_badHandle.index = -1;
+    g_badHandle.failures = 0;
+}
+
 // Paths of the file being copied, each bounded by its buffer.
 struct CopyPaths {
     char source[TEXT_BUFFER_SIZE]; // in the setup folder

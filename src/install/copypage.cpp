@@ -157,6 +157,7 @@ void AdvanceCopy(HWND page, int copying) {
 
 static void InitCopyPage(HWND page) {
     g_copyStopped = 0;
+    StartCopyRun();
     CentreOverParent(page);
     SetFocus(GetDlgItem(page, IDCANCEL));
     SetTimer(page, TIMER_COPY_START, 100, NULL);

@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "install/install.h"
+#include "install/seam.h"
 #include "shell/log.h"
 
 // Reads the printer's level-2 record into a zero-filled block the caller frees; NULL
@@ -43,7 +44,7 @@ int MakeDefaultPrinter(const char *name) {
             strcat(device, record->pDriverName);
             strcat(device, ",");
             strcat(device, record->pPortName);
-            if (LogCall("default", WriteProfileStringA("windows", "device", device),
+            if (LogCall("default", SeamWriteProfileString("windows", "device", device),
                         "WriteProfileString windows device=\"%s\"", device)) {
                 SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, 0, SMTO_NORMAL, 1000, NULL);
                 result = 1;

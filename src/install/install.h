@@ -7,6 +7,7 @@
 // Result of CopyOneFile asking for another try at the same file.
 enum { COPY_RETRY = 1009 };
 
+void StartCopyRun();
 int CopyOneFile(HWND page, int index);
 void ShowCopyError(HWND owner, int code);
 

@@ -11,6 +11,8 @@ HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer);
 BOOL SeamDeletePrinter(HANDLE printer);
 BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName);
 INT SeamCopyLZFile(INT source, INT destination);
+// The user's default printer entry; Windows refuses it where the profile is read-only.
+BOOL SeamWriteProfileString(const char *section, const char *key, const char *value);
 
 // The local spooler's ports at level 1; the test builds count the enumerations, and can
 // make them fail as a spooler that is stopped or still starting does.

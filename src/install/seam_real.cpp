@@ -21,6 +21,10 @@ BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName) {
     return DeletePrinterDriverA(NULL, (LPSTR)environment, (LPSTR)driverName);
 }
 
+BOOL SeamWriteProfileString(const char *section, const char *key, const char *value) {
+    return WriteProfileStringA(section, key, value);
+}
+
 INT SeamCopyLZFile(INT source, INT destination) {
     return CopyLZFile(source, destination);
 }

@@ -12,6 +12,7 @@
 //   DriverInUseWait=<ms>         the wait for a deleted printer's driver, not 10 s
 //   NoProcedure=<name>           kernel32 lacks the function <name> (as older systems do)
 //   NoLibrary=<file name>        that system DLL cannot be loaded at start
+//   WriteProfileString=<error>   the default printer entry cannot be written
 // Each may end in *<times>: the fault holds for the first <times> calls only (every call
 // when no count is given).
 // Port enumerations are counted in g_seamPortEnumerations (one per size query), so tests
@@ -132,6 +133,14 @@ BOOL SeamDeletePrinterDriver(const char *environment, const char *driverName) {
     if (Refuse("DeletePrinterDriver", &g_deleteDriverCalls))
         return FALSE;
     return DeletePrinterDriverA(NULL, (LPSTR)environment, (LPSTR)driverName);
+}
+
+static long g_profileCalls;
+
+BOOL SeamWriteProfileString(const char *section, const char *key, const char *value) {
+    if (Refuse("WriteProfileString", &g_profileCalls))
+        return FALSE;
+    return WriteProfileStringA(section, key, value);
 }
 
 // Calls of CopyLZFile so far, to let a fault hold for its first few calls only.

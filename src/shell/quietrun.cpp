@@ -58,6 +58,7 @@ static int TakeModel(const char *model) {
 // again (the engine bounds how often).
 static int CopyAllFiles() {
     int copied = 1;
+    StartCopyRun();
     LZStart();
     for (int index = 0; index < g_session.fileCount;) {
         int result = CopyOneFile(NULL, index);

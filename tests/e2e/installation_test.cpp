@@ -4,6 +4,8 @@
 // share one prefix, so each compares with what it found before it started.
 #include "install_fixture.h"
 #include "robot/robot.h"
+#include "../win/spooler_fixture.h"
+#include "windows_or_wine.h"
 
 #include <gtest/gtest.h>
 
@@ -130,14 +132,11 @@ TEST_F(Installation, TheWholeRoadOnDemoEndsWithPrinterDriverFilesAndDefaultPrint
     Screenshot(port, "port");
 
     Press(port, kNext);
+    // The page stays a second after its last file, long enough to be read every time.
     HWND copy = WaitForPage(wizard, kCopyBar, 15000);
-    if (copy) {
-        // The copy is quick; the page may be gone before it can be read.
-        Screenshot(copy, "copy");
-        std::string caption = TextOf(copy);
-        if (!caption.empty())
-            EXPECT_EQ(caption, "Copying Files...");
-    }
+    ASSERT_TRUE(copy) << "no copy page";
+    EXPECT_EQ(TextOf(copy), "Copying Files...");
+    Screenshot(copy, "copy");
     HWND writing = WaitForWindow(wizard, "", kStatusText, 30000);
     ASSERT_TRUE(writing) << "no \"Writing system information...\" status";
     ULONGLONG writingShown = Now();
@@ -303,7 +302,11 @@ TEST_F(Installation, ADriverTheSpoolerRefusesIsReportedTwiceAndNoPrinterIsMade) 
 }
 
 TEST_F(Installation, AMissingDriverFileStopsTheCopyAndNothingIsRegistered) {
-    bool driverBefore = GetDriverState(kModels[2], kEnvironment).exists;
+    // An earlier installation of the model, made here rather than left by another case.
+    if (!GetDriverState(kModels[2], kEnvironment).exists)
+        ASSERT_TRUE(spool::AddTestDriver(kModels[2].c_str(), kEnvironment, 3));
+    if (!GetPrinterState(kModels[2]).exists)
+        ASSERT_TRUE(spool::AddPrinterOn(kModels[2].c_str(), kModels[2].c_str(), "LPT2:"));
     ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath("drvsetup_x64.exe")));
     ASSERT_TRUE(DeleteFileA((folder + "\\J71.GPD").c_str()));
     ASSERT_TRUE(StartWizard(&wizard, folder, "drvsetup_x64.exe"));
@@ -334,10 +337,12 @@ TEST_F(Installation, AMissingDriverFileStopsTheCopyAndNothingIsRegistered) {
     EXPECT_FALSE(IsControlVisible(finish, kFinishCheck));
     Press(finish, kOk);
     EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
-    // The model page deleted an earlier printer of the model, and no new one came. An earlier
-    // driver stays: with its printer gone, the port page's removal finds nothing to remove.
+    // The earlier printer is gone and no new one came. Windows refuses the model page's
+    // deletion (a handle of default access), so the port page's removal takes the printer
+    // and then the driver; Wine grants the model page's deletion, the port page's removal
+    // then finds no printer, and the driver stays.
     EXPECT_FALSE(GetPrinterState(kModels[2]).exists);
-    EXPECT_EQ(GetDriverState(kModels[2], kEnvironment).exists, driverBefore);
+    EXPECT_TRUE(WindowsOrWine(GetDriverState(kModels[2], kEnvironment).exists, false, true));
 }
 
 TEST_F(Installation, ABadSourceHandleIsShownThenTheSameFileIsTriedAgain) {

@@ -21,6 +21,7 @@ state=$(cd "$1" 2>/dev/null && pwd -P) || die "no state directory $1"
 program=$2
 shift 2
 if [ -f "$state/unavailable" ]; then
+    x86_required && die "the x86 platform is required under CI=true: $(cat "$state/unavailable")"
     echo "x86-run.sh: skipped: $(cat "$state/unavailable")"
     exit $SKIPPED
 fi

@@ -5,7 +5,9 @@
 #
 # Where this machine cannot provide the platform (no root, no binfmt_misc, no network for
 # its first build), the reason goes into STATE_DIR/unavailable and the setup succeeds:
-# x86-run.sh then reports every x86 test skipped with that reason.
+# x86-run.sh then reports every x86 test skipped with that reason. Under CI (CI=true) a
+# platform that cannot be prepared is a failure: CI must not turn green without the
+# shipped 32-bit program having run.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/x86-common.sh"
@@ -24,6 +26,9 @@ rm -f "$state/unavailable"
 output=$("$X86_TOOLS/prepare.sh" 9>&-)
 status=$?
 echo "$output"
+if [ $status -eq $SKIPPED ] && x86_required; then
+    die "the x86 platform is required under CI=true: $(grep 'unavailable:' <<<"$output" | tail -n 1)"
+fi
 if [ $status -eq $SKIPPED ]; then
     grep 'unavailable:' <<<"$output" | tail -n 1 >"$state/unavailable"
     exit 0

@@ -749,7 +749,6 @@ SYSTEM_DLLS = {
     "lz32.dll",
     "advapi32.dll",
     "msvcrt.dll",
-    "ucrtbase.dll",
     "shell32.dll",
     "comctl32.dll",
     "comdlg32.dll",
@@ -763,8 +762,63 @@ RUNTIME_DLLS = ("libstdc++", "libgcc", "libwinpthread")
 
 
 def is_system_dll(name):
-    name = name.lower()
-    return name in SYSTEM_DLLS or name.startswith(("api-ms-win-crt-", "api-ms-win-core-"))
+    # Not ucrtbase.dll or the api-ms-win-* sets: Windows 2000, XP and Vista have neither.
+    return name.lower() in SYSTEM_DLLS
+
+
+# What the oldest system each build supports exports (tests/static/exports/*.txt, each
+# naming its source): Windows 2000 for the 32-bit program, Vista x64 for the 64-bit ones.
+EXPORTS_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "exports")
+OLDEST_SYSTEM = {"i386": ("Windows 2000", "windows2000-x86.txt"),
+                 "amd64": ("Windows Vista x64", "vista-x64.txt")}
+
+
+def system_exports(machine):
+    """The (dll, function) pairs the oldest supported system of `machine` exports."""
+    exports = set()
+    with open(os.path.join(EXPORTS_DIR, OLDEST_SYSTEM[machine][1]), encoding="utf-8") as f:
+        for line in f:
+            fields = line.split("#", 1)[0].split()
+            if fields:
+                if len(fields) != 2:
+                    raise ValueError("bad line in the export data: %r" % line)
+                exports.add((fields[0].lower(), fields[1]))
+    return exports
+
+
+def imported_functions(pe):
+    """(dll, function) for every function imported by name, "#n" for one by ordinal, in the
+    import and delay-import directories."""
+    data, found = pe["data"], []
+    wide = pe["magic"] == 0x20B
+    thunk_size, ordinal_flag = (8, 1 << 63) if wide else (4, 1 << 31)
+    # (directory, descriptor size, offset of the name, offsets of the name table and of
+    # the address table, which holds the same entries before binding)
+    for index, stride, name_at, table_ats in ((1, 20, 12, (0, 16)), (13, 32, 4, (16, 12))):
+        if index >= len(pe["dirs"]) or pe["dirs"][index][0] == 0:
+            continue
+        at = rva_to_offset(pe, pe["dirs"][index][0])
+        while True:
+            entry = data[at : at + stride]
+            if len(entry) < stride:
+                raise BadImage("truncated import directory")
+            if entry == b"\0" * stride:
+                break
+            (name_rva,) = struct.unpack_from("<I", entry, name_at)
+            dll = c_string(data, rva_to_offset(pe, name_rva)).lower()
+            table = [struct.unpack_from("<I", entry, t)[0] for t in table_ats]
+            thunk_at = rva_to_offset(pe, table[0] or table[1])
+            while True:
+                (thunk,) = unpack("<Q" if wide else "<I", data, thunk_at)
+                if thunk == 0:
+                    break
+                if thunk & ordinal_flag:
+                    found.append((dll, "#%d" % (thunk & 0xFFFF)))
+                else:
+                    found.append((dll, c_string(data, rva_to_offset(pe, thunk & 0x7FFFFFFF) + 2)))
+                thunk_at += thunk_size
+            at += stride
+    return found
 
 
 def run_checks(pe, machine, lang):
@@ -794,6 +848,16 @@ def run_checks(pe, machine, lang):
     check(
         "imports no MinGW runtime DLL",
         ["imports %s" % d for d in dlls if d.lower().startswith(RUNTIME_DLLS)],
+    )
+    system, _ = OLDEST_SYSTEM[machine]
+    exports = system_exports(machine)
+    check(
+        "imports only functions %s exports" % system,
+        [
+            "imports %s!%s, which %s does not export" % (d, f, system)
+            for d, f in imported_functions(pe)
+            if (d, f) not in exports
+        ],
     )
 
     check(

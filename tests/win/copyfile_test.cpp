@@ -91,6 +91,7 @@ class CopyOneFileTest : public ::testing::Test {
         snprintf(g_session.driverDirectory, sizeof g_session.driverDirectory, "%s\\",
                  drivers.c_str());
         SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
+        StartCopyRun(); // each case is a copy run of its own, whatever ran before it
 
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;

@@ -142,6 +142,7 @@ const ULONGLONG kBesideProgramDate = 129830130000000000ULL;
 class RegistrationTest : public ::testing::Test {
   protected:
     std::string setup, log;
+    std::vector<std::string> placed; // driver files this case put in the driver directory
     char previousDirectory[MAX_PATH] = "";
 
     void SetUp() override {
@@ -157,6 +158,21 @@ class RegistrationTest : public ::testing::Test {
         log = setup + "\\driver.log";
         SetEnvironmentVariableA("DRVSETUP_DRIVER_LOG", log.c_str());
         SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
+        // The files the copy engine leaves in the driver directory before registration:
+        // Windows' AddPrinterDriverA looks for the record's bare names there and refuses a
+        // driver whose files are missing (Wine registers it anyway).
+        char directory[MAX_PATH] = "";
+        DWORD needed = 0;
+        ASSERT_TRUE(GetPrinterDriverDirectoryA(NULL, (LPSTR) "Windows x64", 1, (LPBYTE)directory,
+                                               sizeof directory, &needed));
+        for (const char *name :
+             {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "J71.GPD", "J71.DLL", "J71LASER.INI"}) {
+            std::string path = std::string(directory) + "\\" + name;
+            if (!fixture::Exists(path)) {
+                WriteBytes(path, std::string("driver file ") + name);
+                placed.push_back(path);
+            }
+        }
 
         fixture::FreshSession();
         g_session.osIndex = 3;
@@ -174,7 +190,9 @@ class RegistrationTest : public ::testing::Test {
         SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
         for (const char *model : {MODEL, PLAIN_MODEL}) {
             HANDLE printer;
-            if (OpenPrinterA((LPSTR)model, &printer, NULL)) {
+            // Deleting takes full access: Windows refuses it on a handle of default access.
+            PRINTER_DEFAULTSA all = {NULL, NULL, PRINTER_ALL_ACCESS};
+            if (OpenPrinterA((LPSTR)model, &printer, &all)) {
                 DeletePrinter(printer);
                 ClosePrinter(printer);
             }
@@ -182,6 +200,8 @@ class RegistrationTest : public ::testing::Test {
         }
         for (const char *name : {"J71.INF", "J71.DLL", "driver.log"})
             DeleteFileA((setup + "\\" + name).c_str());
+        for (const std::string &path : placed)
+            DeleteFileA(path.c_str());
         SetCurrentDirectoryA(previousDirectory);
         RemoveDirectoryA(setup.c_str());
     }
@@ -351,7 +371,8 @@ TEST_F(RegistrationTest, SecondRegistrationAfterRemovalCreatesThePrinterAgain) {
     std::vector<Box> boxes;
     EXPECT_EQ(1, Register(&boxes));
     HANDLE printer;
-    ASSERT_TRUE(OpenPrinterA((LPSTR)MODEL, &printer, NULL));
+    PRINTER_DEFAULTSA all = {NULL, NULL, PRINTER_ALL_ACCESS};
+    ASSERT_TRUE(OpenPrinterA((LPSTR)MODEL, &printer, &all));
     ASSERT_TRUE(DeletePrinter(printer));
     ClosePrinter(printer);
     ASSERT_TRUE(DeletePrinterDriverA(NULL, (LPSTR) "Windows x64", (LPSTR)MODEL));

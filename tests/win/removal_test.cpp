@@ -4,12 +4,17 @@
 #include "res/resource.h"
 #include "shell/log.h"
 #include "shell/session.h"
+#include "win/dialog_driver.h"
 #include "win/session_fixture.h"
 #include "win/spooler_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <string.h>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -114,17 +119,64 @@ TEST_F(Removal, NoSelectionLeavesEverything) {
     EXPECT_TRUE(spool::PrinterExists("J71 Kept"));
 }
 
+// Any window the operation shows on this thread while it runs, answered with Escape so
+// that a box cannot hang the test; returns the captions seen.
+static std::vector<std::string> WindowsShownBy(const std::function<void()> &operation) {
+    static std::vector<std::string> seen;
+    seen.clear();
+    drive::WhileAnswering(
+        [&] {
+            operation();
+            return (INT_PTR)0;
+        },
+        [](DWORD thread) {
+            HWND shown = NULL;
+            EnumThreadWindows(
+                thread,
+                [](HWND window, LPARAM found) -> BOOL {
+                    if (!IsWindowVisible(window))
+                        return TRUE;
+                    *(HWND *)found = window;
+                    return FALSE;
+                },
+                (LPARAM)&shown);
+            return shown;
+        },
+        [](HWND shown) {
+            seen.push_back(drive::WindowText(shown));
+            drive::Escape(shown);
+            PostMessageA(shown, WM_CLOSE, 0, 0);
+        });
+    return seen;
+}
+
 TEST_F(Removal, PrinterThatCannotBeDeletedStaysUnreported) {
     ASSERT_TRUE(spool::AddTestDriver("J71 Held", kX64));
     ASSERT_TRUE(spool::AddPrinterOn("J71 Held", "J71 Held", "LPT1:"));
     Select("J71 Held");
     SetEnvironmentVariableA("DRVSETUP_FAULTS", "DeletePrinter=5");
-    DeletePrinterOfModel(page);
+    ASSERT_NO_FATAL_FAILURE(StartLog());
+    std::vector<std::string> shown = WindowsShownBy([&] { DeletePrinterOfModel(page); });
+    std::string asked = Asked();
     EXPECT_TRUE(spool::PrinterExists("J71 Held"));
-    // A printer that does not exist: nothing to do.
+    // The refusal happened, and nothing was shown of it.
+    EXPECT_NE(asked.find("DeletePrinter \"J71 Held\": failed, error 5"), std::string::npos)
+        << asked;
+    EXPECT_TRUE(shown.empty()) << "shown: " << shown.front();
+    EXPECT_STREQ(g_session.modelName, "J71 Held");
+
+    // A printer that does not exist: nothing to do, nothing shown, nothing deleted.
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     Select("J71 No Printer");
-    DeletePrinterOfModel(page);
+    ASSERT_NO_FATAL_FAILURE(StartLog());
+    shown = WindowsShownBy([&] { DeletePrinterOfModel(page); });
+    asked = Asked();
+    EXPECT_NE(asked.find("OpenPrinter \"J71 No Printer\" (default access): failed"),
+              std::string::npos)
+        << asked;
+    EXPECT_EQ(asked.find("DeletePrinter "), std::string::npos) << asked;
+    EXPECT_TRUE(shown.empty()) << "shown: " << shown.front();
+    EXPECT_TRUE(spool::PrinterExists("J71 Held"));
 }
 
 TEST_F(Removal, WithoutAPrinterTheDriverStays) {

@@ -232,6 +232,16 @@ static bool Launch(Wizard *wizard, const std::wstring &program, std::wstring com
     g_watched.emplace_back(info.dwProcessId, info.dwThreadId);
     wizard->hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
                                    OnWindowCreated, info.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+    if (!wizard->hook) {
+        // Without the hook no window the program makes would be seen, and a check that
+        // it made none would pass for nothing.
+        TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        wizard->process = nullptr;
+        g_watched.pop_back();
+        return false;
+    }
     wizard->started = Now();
     ResumeThread(info.hThread);
     CloseHandle(info.hThread);

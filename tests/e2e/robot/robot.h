@@ -138,7 +138,8 @@ std::vector<std::string> ListItems(HWND dialog, int listId);
 int ListSelection(HWND dialog, int listId);          // LB_ERR (-1) when nothing is selected
 bool ListSelect(HWND dialog, int listId, int index); // no notification is sent
 
-// Presses a button by posting its command (a sent click would block behind a modal box).
+// Presses a button by posting its command (a sent click would block behind a modal box);
+// refuses, false, a button that is missing, hidden or disabled, as a person could not press it.
 bool Press(HWND dialog, int id);
 // Posts a key press (VK_ESCAPE, VK_RETURN, ...) to the control that has the keyboard focus
 // in the wizard, so its dialog manager handles it as typed.

@@ -2,6 +2,8 @@
 #include "robot/robot.h"
 #include "robot/internal.h"
 
+#include <stdio.h>
+
 namespace robot {
 
 struct EnumState {
@@ -229,8 +231,19 @@ bool ListSelect(HWND dialog, int listId, int index) {
 }
 
 bool Press(HWND dialog, int id) {
-    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                        (LPARAM)GetDlgItem(dialog, id)) != 0;
+    // Only what a person could press: a posted command would reach the dialog whether or
+    // not it shows such a button.
+    HWND button = GetDlgItem(dialog, id);
+    const char *refused = !button                    ? "missing"
+                          : !IsWindowVisible(button) ? "hidden"
+                          : !IsWindowEnabled(button) ? "disabled"
+                                                     : nullptr;
+    if (refused) {
+        fprintf(stderr, "robot: button %d of \"%s\" is %s; not pressed\n", id,
+                TextOf(dialog).c_str(), refused);
+        return false;
+    }
+    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button) != 0;
 }
 
 // The window that receives the keyboard in the wizard's thread, or the dialog itself.

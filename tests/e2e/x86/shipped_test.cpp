@@ -146,8 +146,10 @@ TEST_F(ShippedRoad, EveryPageInKoreanEndsWithPrinterDriverFilesAndDefaultPrinter
     // The copy page stays a second after its last file, which it names.
     HWND copy = WaitForPage(wizard, kCopyBar, kSlow);
     ASSERT_TRUE(copy) << "no copy page";
-    for (ULONGLONG end = Now() + 5000; Now() < end && ControlText(copy, kCopyFile).empty();)
+    for (ULONGLONG end = Now() + kSlow;
+         Now() < end && IsWindow(copy) && ControlText(copy, kCopyFile) != kLaserFiles.back();)
         Pump(10);
+    EXPECT_EQ(ControlText(copy, kCopyFile), kLaserFiles.back());
     EXPECT_EQ(TextOf(copy), korean::kCopyCaption);
     EXPECT_EQ(ControlText(copy, kCopyDirectory), DriverDirectory(kEnvironment) + "\\");
     Screenshot(copy, "x86-07-copy");
