@@ -115,6 +115,21 @@ TEST_F(Faults, DriverRefusedByTheSpoolerIsReportedTwiceAndEndsOnTheFailurePage) 
     ExpectDriverFiles(kLaserFiles);
 }
 
+// The writing steps register twice: a driver the spooler refuses the first time and takes
+// the second is reported once, and the installation stands.
+TEST_F(Faults, DriverRefusedOnceThenTakenEndsOnTheSuccessPage) {
+    ASSERT_NO_FATAL_FAILURE(MakeFolder("drvsetup_x64_t.exe"));
+    ASSERT_NO_FATAL_FAILURE(
+        Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=AddPrinterDriver=1797*1"}));
+    ASSERT_NO_FATAL_FAILURE(WalkToCopy());
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectBox(NextSight(wizard), "Add a printer error ",
+                  "Cannot add a printer driver!\r\n(System Error Code : 1797)"));
+    Sight finish = NextSight(wizard);
+    ASSERT_NO_FATAL_FAILURE(ExpectRegistered(kLaser, kEnvironment, "COM1:", kLaserFiles));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinish(finish, kSucceeded));
+}
+
 TEST_F(Faults, EarlierPrinterThatCannotBeDeletedEndsTheWizardOnThePortPage) {
     ASSERT_TRUE(spool::AddTestDriver(kLaser, kEnvironment, 3));
     ASSERT_TRUE(spool::AddPrinterOn(kLaser, kLaser, "LPT2:"));

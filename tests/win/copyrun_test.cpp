@@ -21,6 +21,7 @@ class CopyRun : public ::testing::Test {
         fixture::WriteBytes(base + "\\PLAIN.DLL", "plain bytes");
         ASSERT_TRUE(fixture::EnterDirectory(base, previousDirectory));
         fixture::FreshSession();
+        snprintf(g_session.setupFolder, sizeof g_session.setupFolder, "%s\\", base.c_str());
         snprintf(g_session.driverDirectory, sizeof g_session.driverDirectory, "%s\\drivers\\",
                  base.c_str());
         ASSERT_TRUE(CreateDirectoryA((base + "\\drivers").c_str(), NULL));
