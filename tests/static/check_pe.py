@@ -342,10 +342,17 @@ def c_string(data, offset):
     return data[offset:end].decode("latin-1")
 
 
-def imported_dlls(pe):
-    """Names of the DLLs in the import and delay-import directories."""
-    data, names = pe["data"], []
-    for index, stride, name_at in ((1, 20, 12), (13, 32, 4)):
+# The import and delay-import directories: (directory index, descriptor size, offset of
+# the DLL's name, offsets of the name table and of the address table, which holds the same
+# entries before binding).
+IMPORT_DIRECTORIES = ((1, 20, 12, (0, 16)), (13, 32, 4, (16, 12)))
+
+
+def import_descriptors(pe):
+    """(directory index, DLL name, descriptor, its table offsets) for every descriptor of
+    the import and delay-import directories."""
+    data = pe["data"]
+    for index, stride, name_at, table_ats in IMPORT_DIRECTORIES:
         if index >= len(pe["dirs"]) or pe["dirs"][index][0] == 0:
             continue
         at = rva_to_offset(pe, pe["dirs"][index][0])
@@ -356,23 +363,18 @@ def imported_dlls(pe):
             if entry == b"\0" * stride:
                 break
             (name_rva,) = struct.unpack_from("<I", entry, name_at)
-            names.append(c_string(data, rva_to_offset(pe, name_rva)))
+            yield index, c_string(data, rva_to_offset(pe, name_rva)), entry, table_ats
             at += stride
-    return names
+
+
+def imported_dlls(pe):
+    """Names of the DLLs in the import and delay-import directories."""
+    return [name for _, name, _, _ in import_descriptors(pe)]
 
 
 def ordinary_imports(pe):
     """Names of the DLLs in the import directory alone: those the loader looks for by name."""
-    data, names = pe["data"], []
-    if len(pe["dirs"]) > 1 and pe["dirs"][1][0]:
-        at = rva_to_offset(pe, pe["dirs"][1][0])
-        while data[at : at + 20] != b"\0" * 20:
-            if len(data[at : at + 20]) < 20:
-                raise BadImage("truncated import directory")
-            (name_rva,) = struct.unpack_from("<I", data, at + 12)
-            names.append(c_string(data, rva_to_offset(pe, name_rva)))
-            at += 20
-    return names
+    return [name for index, name, _, _ in import_descriptors(pe) if index == 1]
 
 
 def delay_loaded_dlls(pe):
@@ -792,32 +794,19 @@ def imported_functions(pe):
     data, found = pe["data"], []
     wide = pe["magic"] == 0x20B
     thunk_size, ordinal_flag = (8, 1 << 63) if wide else (4, 1 << 31)
-    # (directory, descriptor size, offset of the name, offsets of the name table and of
-    # the address table, which holds the same entries before binding)
-    for index, stride, name_at, table_ats in ((1, 20, 12, (0, 16)), (13, 32, 4, (16, 12))):
-        if index >= len(pe["dirs"]) or pe["dirs"][index][0] == 0:
-            continue
-        at = rva_to_offset(pe, pe["dirs"][index][0])
+    for _, name, entry, table_ats in import_descriptors(pe):
+        dll = name.lower()
+        table = [struct.unpack_from("<I", entry, t)[0] for t in table_ats]
+        thunk_at = rva_to_offset(pe, table[0] or table[1])
         while True:
-            entry = data[at : at + stride]
-            if len(entry) < stride:
-                raise BadImage("truncated import directory")
-            if entry == b"\0" * stride:
+            (thunk,) = unpack("<Q" if wide else "<I", data, thunk_at)
+            if thunk == 0:
                 break
-            (name_rva,) = struct.unpack_from("<I", entry, name_at)
-            dll = c_string(data, rva_to_offset(pe, name_rva)).lower()
-            table = [struct.unpack_from("<I", entry, t)[0] for t in table_ats]
-            thunk_at = rva_to_offset(pe, table[0] or table[1])
-            while True:
-                (thunk,) = unpack("<Q" if wide else "<I", data, thunk_at)
-                if thunk == 0:
-                    break
-                if thunk & ordinal_flag:
-                    found.append((dll, "#%d" % (thunk & 0xFFFF)))
-                else:
-                    found.append((dll, c_string(data, rva_to_offset(pe, thunk & 0x7FFFFFFF) + 2)))
-                thunk_at += thunk_size
-            at += stride
+            if thunk & ordinal_flag:
+                found.append((dll, "#%d" % (thunk & 0xFFFF)))
+            else:
+                found.append((dll, c_string(data, rva_to_offset(pe, thunk & 0x7FFFFFFF) + 2)))
+            thunk_at += thunk_size
     return found
 
 
