@@ -148,6 +148,19 @@ inline void TruncateCompressed(const std::string &folder, const std::string &nam
 }
 
 // The parts of the spooler a case may change, so that it can be put back as it was.
+// Cancels the wizard from `page` as a person would: the cancel question answered Yes, the
+// finish page closed, and the program ends with 0.
+inline void CancelToTheEnd(robot::Wizard &wizard, HWND page) {
+    ASSERT_TRUE(robot::Press(page, robot::kCancel));
+    HWND question = robot::WaitForMessageDialog(wizard);
+    ASSERT_TRUE(question) << "no cancel question";
+    ASSERT_TRUE(robot::Press(question, robot::kYes));
+    HWND finish = robot::WaitForPage(wizard, robot::kFinishText);
+    ASSERT_TRUE(finish) << "no finish page";
+    ASSERT_TRUE(robot::Press(finish, robot::kOk));
+    EXPECT_EQ(robot::WaitForExit(&wizard, 15000), 0u);
+}
+
 struct SpoolerState {
     std::set<std::string> printers, drivers, files, versionFiles;
 };
@@ -339,6 +352,37 @@ class InstallCase : public ::testing::Test {
     void Start(const char *program = nullptr, const std::vector<std::string> &environment = {}) {
         ASSERT_TRUE(
             robot::StartWizard(&wizard, folder, program ? program : build.program, environment));
+    }
+
+    // The unattended run of `program` with `arguments` and a fresh log (logPath), to its
+    // end; its exit code. No window of any kind may appear: a box would wait for a person
+    // nobody is, and hang a deployment.
+    DWORD RunUnattended(const char *program, const std::string &arguments,
+                        const std::vector<std::string> &environment = {}) {
+        robot::StopWizard(&wizard);
+        DeleteFileA(LogPath().c_str());
+        EXPECT_TRUE(robot::StartWizard(&wizard, folder, program, environment,
+                                       arguments + " /log " + LogPath()));
+        DWORD code = robot::WaitForExit(&wizard, 90000);
+        EXPECT_TRUE(robot::CreatedWindowClasses(wizard).empty())
+            << "an unattended run made a window";
+        robot::StopWizard(&wizard);
+        return code;
+    }
+
+    std::string LogPath() const {
+        return folder + "\\setup.log";
+    }
+
+    std::string Log() {
+        std::string text;
+        EXPECT_TRUE(robot::ReadWholeFile(LogPath(), &text)) << "no log " << LogPath();
+        return text;
+    }
+
+    void ExpectLogged(const std::string &part) {
+        std::string log = Log();
+        EXPECT_NE(log.find(part), std::string::npos) << "not logged: " << part << "\n" << log;
     }
 
     // Welcome page, the first model, the port page with its first choice, Next.

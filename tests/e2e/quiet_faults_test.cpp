@@ -18,37 +18,20 @@ const char kPortsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports
 
 class QuietFaults : public InstallCase {
   protected:
-    std::string logPath, deviceBefore;
+    std::string deviceBefore;
 
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(InstallCase::SetUp());
         ASSERT_NO_FATAL_FAILURE(MakeFolder(kTestProgram));
-        logPath = folder + "\\setup.log";
         deviceBefore = ProfileDevice();
     }
 
-    // Runs the test build unattended with `faults` injected; its exit code. No window of
-    // any kind may appear.
+    // Runs the test build unattended with `faults` injected; its exit code.
     DWORD Run(const std::string &arguments, const std::string &faults) {
         std::vector<std::string> environment;
         if (!faults.empty())
             environment.push_back("DRVSETUP_FAULTS=" + faults);
-        EXPECT_TRUE(StartWizard(&wizard, folder, kTestProgram, environment,
-                                "/quiet " + arguments + " /log " + logPath));
-        DWORD code = WaitForExit(&wizard, 60000);
-        EXPECT_TRUE(CreatedWindowClasses(wizard).empty()) << "an unattended run made a window";
-        return code;
-    }
-
-    std::string Log() {
-        std::string text;
-        EXPECT_TRUE(ReadWholeFile(logPath, &text)) << "no log " << logPath;
-        return text;
-    }
-
-    void ExpectLogged(const std::string &line) {
-        std::string log = Log();
-        EXPECT_NE(log.find(line), std::string::npos) << "no \"" << line << "\" in\n" << log;
+        return RunUnattended(kTestProgram, "/quiet " + arguments, environment);
     }
 };
 

@@ -208,14 +208,7 @@ TEST_F(Quiet, APersonsRunChoosesTheNamedEntriesInAdvance) {
     int selected = ListSelection(port, kPortList);
     ASSERT_GE(selected, 0);
     EXPECT_EQ(ports[selected], "LPT2:");
-    Press(port, kCancel);
-    HWND question = WaitForMessageDialog(wizard);
-    ASSERT_TRUE(question);
-    Press(question, kYes);
-    HWND finish = WaitForPage(wizard, kFinishText);
-    ASSERT_TRUE(finish);
-    Press(finish, kOk);
-    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
+    ASSERT_NO_FATAL_FAILURE(CancelToTheEnd(wizard, port));
     StopWizard(&wizard);
 
     for (const char *arguments : {"/?", "/port"}) {
