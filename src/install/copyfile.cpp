@@ -115,17 +115,13 @@ static HANDLE OpenForReading(const char *path) {
                        FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-// Opens the source by its full path in the setup folder and nowhere else: the LZ
-// library's own open (through OpenFile) holds no more than 128 characters of path and
-// looks for a missing file in the current directory, the system folders and PATH too. A
-// file kept under its compressed name ("NAME.DL_" for "NAME.DLL") is taken, as the LZ
-// library takes it, but only when the plain name is missing; `opened` (of the path's
-// size) names the file taken. The header is read from that very open, and the expansion
-// is set up here with LZInit: left to CopyLZFile, it would be set up there and closed
-// behind our back, and the LZClose after it would close the same handle again. Returns
-// the handle for the LZ library, or a negative LZ code.
-static INT OpenSource(const char *path, char *opened, SourceHeader *header) {
-    header->compressed = 0;
+// OpenSetupFile: the file of `path` in the setup folder and nowhere else: the LZ library's
+// own open (through OpenFile) holds no more than 128 characters of path and looks for a
+// missing file in the current directory, the system folders and PATH too. A file kept
+// under its compressed name ("NAME.DL_" for "NAME.DLL") is taken, as the LZ library takes
+// it, but only when the plain name is missing. `opened` (TEXT_BUFFER_SIZE bytes) names the
+// file taken, or `path` when neither opens, with the last error left as the open left it.
+HANDLE OpenSetupFile(const char *path, char *opened) {
     strcpy(opened, path);
     HANDLE file = OpenForReading(path);
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
@@ -135,9 +131,22 @@ static INT OpenSource(const char *path, char *opened, SourceHeader *header) {
             file = OpenForReading(opened);
     }
     if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
         strcpy(opened, path);
-        return LZERROR_BADINHANDLE;
+        SetLastError(error);
     }
+    return file;
+}
+
+// Opens the source as above. The header is read from that very open, and the expansion
+// is set up here with LZInit: left to CopyLZFile, it would be set up there and closed
+// behind our back, and the LZClose after it would close the same handle again. Returns
+// the handle for the LZ library, or a negative LZ code.
+static INT OpenSource(const char *path, char *opened, SourceHeader *header) {
+    header->compressed = 0;
+    HANDLE file = OpenSetupFile(path, opened);
+    if (file == INVALID_HANDLE_VALUE)
+        return LZERROR_BADINHANDLE;
     unsigned char bytes[SZDD_HEADER_SIZE];
     DWORD read = 0;
     if (ReadFile(file, bytes, sizeof bytes, &read, NULL))

@@ -43,5 +43,9 @@ int UninstallModel();
 // A printer's level-2 record in a block to free with LocalFree; NULL when unreadable.
 PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer);
 
+// A file of the setup folder by its full path, else under its compressed name; `opened`
+// (1024 bytes) names the file taken. INVALID_HANDLE_VALUE, the error left, when neither opens.
+HANDLE OpenSetupFile(const char *path, char *opened);
+
 // The name at `index` of copyList, or NULL past its end; never reads past its buffer.
 const char *FindCopyName(int index);

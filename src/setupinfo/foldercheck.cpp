@@ -5,6 +5,7 @@
 #include "setupinfo/setupinfo.h"
 
 #include "install/copyerrors.h"
+#include "install/install.h"
 #include "setupinfo/infparse.h"
 #include "shell/log.h"
 #include "shell/session.h"
@@ -34,31 +35,23 @@ static unsigned char *ReadWholeFile(HANDLE file, size_t *length) {
     return data;
 }
 
-// Opens a file of the setup folder as the copy engine finds it: its own name, else the
-// name the LZ library keeps it under compressed. `path` (TEXT_BUFFER_SIZE) is left naming
-// the file opened.
-static HANDLE OpenSetupFile(const char *name, char *path) {
-    const char *folder = GetSetupFolder();
-    size_t folderLength = strlen(folder);
-    if (folderLength + strlen(name) >= TEXT_BUFFER_SIZE)
+// Opens a file of the setup folder as the copy engine finds it; INVALID_HANDLE_VALUE when
+// the path does not fit or neither name opens.
+static HANDLE OpenListedFile(const char *name) {
+    char path[TEXT_BUFFER_SIZE], opened[TEXT_BUFFER_SIZE];
+    int length = snprintf(path, sizeof path, "%s%s", GetSetupFolder(), name);
+    if (length < 0 || (size_t)length >= sizeof path) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return INVALID_HANDLE_VALUE;
-    memcpy(path, folder, folderLength);
-    strcpy(path + folderLength, name);
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND &&
-        CompressedFileName(name, path + folderLength, TEXT_BUFFER_SIZE - folderLength))
-        file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
-    return file;
+    }
+    return OpenSetupFile(path, opened);
 }
 
 // One file of a model's list: what is wrong with it, or NULL when the engine will copy it.
 static const char *CheckFile(const char *name) {
     if (!IsSafeCopyName(name))
         return "a name that would leave the driver directory";
-    char path[TEXT_BUFFER_SIZE];
-    HANDLE file = OpenSetupFile(name, path);
+    HANDLE file = OpenListedFile(name);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
                    ? "missing from the setup folder"
