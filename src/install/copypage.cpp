@@ -155,10 +155,9 @@ void AdvanceCopy(HWND page, int copying) {
     DeleteObject(navy);
 }
 
-static void InitCopyPage(HWND page) {
+static void OpenCopyPage(HWND page) {
     g_copyStopped = 0;
     StartCopyRun();
-    CentreOverParent(page);
     SetFocus(GetDlgItem(page, IDCANCEL));
     SetTimer(page, TIMER_COPY_START, 100, NULL);
 }
@@ -167,15 +166,13 @@ static void InitCopyPage(HWND page) {
 // question is open, and goes on from where it was when the answer is No.
 static void AskToCancelCopy(HWND page) {
     g_session.cancelRequested = 1;
-    if (LOWORD(AskCancel(page)) == IDYES) {
-        EndDialog(page, IDCANCEL);
+    if (CancelPage(page))
         return;
-    }
     g_session.cancelRequested = 0;
     AdvanceCopy(page, 1);
 }
 
-static void OnCopyCommand(HWND page, WPARAM command, LPARAM lParam) {
+static int OnCopyCommand(HWND page, WPARAM command, LPARAM lParam) {
     switch (command) {
     case IDOK:
         SetTimer(page, TIMER_COPY_CLOSE, 1000, NULL);
@@ -191,6 +188,7 @@ static void OnCopyCommand(HWND page, WPARAM command, LPARAM lParam) {
         AdvanceCopy(page, 1);
         break;
     }
+    return 1;
 }
 
 static void OnCopyTimer(HWND page, WPARAM timer) {
@@ -201,15 +199,11 @@ static void OnCopyTimer(HWND page, WPARAM timer) {
         EndDialog(page, IDOK);
 }
 
-// CopyPageProc: the page's procedure; every message is handed to its helper.
+static const PageParts kCopyPage = {0, NULL, OpenCopyPage, OnCopyCommand};
+
+// CopyPageProc: the page's timers and idle repaint, and what every page does.
 INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        InitCopyPage(page);
-        break;
-    case WM_COMMAND:
-        OnCopyCommand(page, wParam, lParam);
-        break;
     case WM_TIMER:
         OnCopyTimer(page, wParam);
         break;
@@ -218,6 +212,8 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         // empty: bring the bar back while the dialog waits.
         AdvanceCopy(page, 0);
         break;
+    default:
+        return PageMessage(&kCopyPage, page, message, wParam, lParam);
     }
     return 0;
 }

@@ -24,9 +24,7 @@ int RunModelPage(HWND owner) {
 
 // Lists the models in file order, selects the one the command line names (else the
 // first) and puts the focus in the list.
-static void OnModelPageInit(HWND page) {
-    CentreOverParent(page);
-    ScalePageArtwork(page);
+static void OpenModelPage(HWND page) {
     FillIconList(page, IDC_MODEL_LIST, (short)CountModels(), GetModelName);
     LRESULT chosen = LB_ERR;
     if (g_arguments.model[0])
@@ -36,63 +34,24 @@ static void OnModelPageInit(HWND page) {
     SetFocus(GetDlgItem(page, IDC_MODEL_LIST));
 }
 
-static void OnModelPageDraw(const DRAWITEMSTRUCT *item) {
-    if (item->CtlID == IDC_MODEL_LIST)
-        DrawIconListItem(item, ChooseModelIcon);
-    else if (item->CtlID == IDC_PICTURE)
-        DrawPicturePanel(item);
-}
-
 // Next: a printer of the model's name goes first when a driver of that name is
 // installed, so the new one can take its place; then the model's data are read.
-static void OnModelPageNext(HWND page) {
+static int OnModelPageCommand(HWND page, WPARAM command, LPARAM) {
+    if (command != IDC_NEXT)
+        return 0;
     if (IsDriverInstalled(page))
         DeletePrinterOfModel(page);
     if (!LoadModelInstallData(page)) {
         ShowMessageFromStrings(page, IDS_SELECT_MODEL, IDS_CAPTION_WARNING, MB_OK | MB_ICONHAND);
-        return;
+        return 1;
     }
     EndDialog(page, IDC_NEXT);
+    return 1;
 }
 
-// Only a confirmed cancel ends the page.
-static void OnModelPageCancel(HWND page) {
-    if (LOWORD(AskCancel(page)) == IDYES)
-        EndDialog(page, IDCANCEL);
-}
+static const PageParts kModelPage = {IDC_MODEL_LIST, ChooseModelIcon, OpenModelPage,
+                                     OnModelPageCommand};
 
-static void OnModelPageCommand(HWND page, WPARAM command) {
-    switch (command) {
-    case IDCANCEL:
-        OnModelPageCancel(page);
-        break;
-    case IDC_BACK:
-        EndDialog(page, IDC_BACK);
-        break;
-    case IDC_NEXT:
-        OnModelPageNext(page);
-        break;
-    }
-}
-
-// ModelPageProc: every message is answered with 0, the focus being set by hand.
 INT_PTR CALLBACK ModelPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnModelPageInit(page);
-        break;
-    case WM_MEASUREITEM:
-        MeasureIconListItem((MEASUREITEMSTRUCT *)lParam);
-        break;
-    case WM_DRAWITEM:
-        OnModelPageDraw((const DRAWITEMSTRUCT *)lParam);
-        break;
-    case WM_DESTROY:
-        FreePageArtwork(page);
-        break;
-    case WM_COMMAND:
-        OnModelPageCommand(page, wParam);
-        break;
-    }
-    return 0;
+    return PageMessage(&kModelPage, page, message, wParam, lParam);
 }

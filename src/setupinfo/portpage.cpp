@@ -26,9 +26,7 @@ static const char *PortListEntry(void *list, int index) {
 
 // Lists the ports and selects the one the command line names, else the first whose name
 // begins with "IR", else the first beginning with "COM1:", else none.
-static void OnPortPageInit(HWND page) {
-    CentreOverParent(page);
-    ScalePageArtwork(page);
+static void OpenPortPage(HWND page) {
     FillIconList(page, IDC_PORT_LIST, (short)CountPorts(), GetPortName);
     HWND list = GetDlgItem(page, IDC_PORT_LIST);
     LRESULT found = LB_ERR;
@@ -42,67 +40,27 @@ static void OnPortPageInit(HWND page) {
     SetFocus(list);
 }
 
-static void OnPortPageDraw(const DRAWITEMSTRUCT *item) {
-    if (item->CtlID == IDC_PORT_LIST)
-        DrawIconListItem(item, ChoosePortIcon);
-    else if (item->CtlID == IDC_PICTURE)
-        DrawPicturePanel(item);
-}
-
 // Next: the port is stored first; then the earlier printer and driver of the model's
 // name must go, or the new driver cannot be registered and the wizard ends.
-static void OnPortPageNext(HWND page) {
+static int OnPortPageCommand(HWND page, WPARAM command, LPARAM) {
+    if (command != IDC_NEXT)
+        return 0;
     if (!ReadSelectedPort(page)) {
         ShowMessageFromStrings(page, IDS_SELECT_PORT, IDS_CAPTION_WARNING, MB_OK | MB_ICONHAND);
-        return;
+        return 1;
     }
     if (!RemoveBeforeCopy()) {
         MessageBoxA(page, g_profile.removalFailedText, g_profile.removalFailedCaption,
                     MB_ICONERROR);
         EndDialog(page, IDCANCEL);
-        return;
+        return 1;
     }
     EndDialog(page, IDC_NEXT);
+    return 1;
 }
 
-// Only a confirmed cancel ends the page.
-static void OnPortPageCancel(HWND page) {
-    if (LOWORD(AskCancel(page)) == IDYES)
-        EndDialog(page, IDCANCEL);
-}
+static const PageParts kPortPage = {IDC_PORT_LIST, ChoosePortIcon, OpenPortPage, OnPortPageCommand};
 
-static void OnPortPageCommand(HWND page, WPARAM command) {
-    switch (command) {
-    case IDCANCEL:
-        OnPortPageCancel(page);
-        break;
-    case IDC_BACK:
-        EndDialog(page, IDC_BACK);
-        break;
-    case IDC_NEXT:
-        OnPortPageNext(page);
-        break;
-    }
-}
-
-// PortPageProc: every message is answered with 0, the focus being set by hand.
 INT_PTR CALLBACK PortPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnPortPageInit(page);
-        break;
-    case WM_MEASUREITEM:
-        MeasureIconListItem((MEASUREITEMSTRUCT *)lParam);
-        break;
-    case WM_DRAWITEM:
-        OnPortPageDraw((const DRAWITEMSTRUCT *)lParam);
-        break;
-    case WM_DESTROY:
-        FreePageArtwork(page);
-        break;
-    case WM_COMMAND:
-        OnPortPageCommand(page, wParam);
-        break;
-    }
-    return 0;
+    return PageMessage(&kPortPage, page, message, wParam, lParam);
 }

@@ -4,16 +4,13 @@
 #include "res/resource.h"
 #include "shell/sequencer.h"
 #include "shell/session.h"
-#include "ui/iconlist.h"
 #include "ui/pages.h"
 
 // Outcome the finish page reports: OUTCOME_INSTALLED, or anything else for failure.
 static short g_outcome;
 
-static void InitFinishPage(HWND page) {
+static void OpenFinishPage(HWND page) {
     char result[TEXT_BUFFER_SIZE] = "";
-    CentreOverParent(page);
-    ScalePageArtwork(page);
     SetWindowTextA(page, g_profile.wizardTitle);
     if (g_outcome == OUTCOME_INSTALLED) {
         SendDlgItemMessageA(page, IDC_EXIT_ICON, STM_SETICON, (WPARAM)LoadIconA(NULL, IDI_ASTERISK),
@@ -30,35 +27,21 @@ static void InitFinishPage(HWND page) {
     SetFocus(GetDlgItem(page, IDOK));
 }
 
-static void OnFinishCommand(HWND page, WPARAM command) {
-    if (command == IDOK) {
-        if (g_outcome == OUTCOME_INSTALLED &&
-            IsDlgButtonChecked(page, IDC_EXIT_DEFAULT) == BST_CHECKED)
-            MakeDefaultPrinter(g_session.modelName);
-        EndDialog(page, 1);
-    } else if (command == IDCANCEL) {
-        // Esc closes the page without touching the default printer.
-        EndDialog(page, 1);
-    }
+// OK writes the default printer when asked; Esc closes the page without touching it.
+static int OnFinishCommand(HWND page, WPARAM command, LPARAM) {
+    if (command != IDOK && command != IDCANCEL)
+        return 0;
+    if (command == IDOK && g_outcome == OUTCOME_INSTALLED &&
+        IsDlgButtonChecked(page, IDC_EXIT_DEFAULT) == BST_CHECKED)
+        MakeDefaultPrinter(g_session.modelName);
+    EndDialog(page, 1);
+    return 1;
 }
 
+static const PageParts kFinishPage = {0, NULL, OpenFinishPage, OnFinishCommand};
+
 INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        InitFinishPage(page);
-        break;
-    case WM_COMMAND:
-        OnFinishCommand(page, wParam);
-        break;
-    case WM_DRAWITEM:
-        if (wParam == IDC_PICTURE)
-            DrawPicturePanel((const DRAWITEMSTRUCT *)lParam);
-        break;
-    case WM_DESTROY:
-        FreePageArtwork(page);
-        break;
-    }
-    return 0;
+    return PageMessage(&kFinishPage, page, message, wParam, lParam);
 }
 
 int RunFinishPage(HWND owner, int outcome) {

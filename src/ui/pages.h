@@ -1,6 +1,8 @@
 // Every page and dialog of the wizard: the procedures and the calls that open them.
 #pragma once
 
+#include "ui/iconlist.h"
+
 #include <windows.h>
 
 // Pages, each a modal dialog owned by the hidden main window. They return the
@@ -27,6 +29,24 @@ int ShowMessageFromStrings(HWND owner, UINT textId, UINT captionId, WORD style);
 
 // "Are you sure you want to cancel ...?"; only 6 (Yes) in the low word confirms.
 int AskCancel(HWND owner);
+
+// What one page adds to what every page does alike (PageMessage): its icon list, what it
+// shows as it opens, and its own commands.
+struct PageParts {
+    WORD listId;            // its owner-drawn icon list; 0 when it has none
+    IconChooser chooseIcon; // the icons of that list
+    // After the page is centred and its artwork scaled.
+    void (*open)(HWND page);
+    // 1 when the page handled the command itself; anything it leaves, Cancel asks the
+    // cancel question and Back goes back.
+    int (*command)(HWND page, WPARAM command, LPARAM lParam);
+};
+
+// The message handling of every page, its own parts aside; always 0.
+INT_PTR PageMessage(const PageParts *parts, HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The cancel question over a page; Yes ends it with IDCANCEL. 1 when the page was ended.
+int CancelPage(HWND page);
 
 // Modeless status box showing one string; the caller shows and destroys it.
 HWND OpenStatusDialog(HWND owner, WORD stringId);
