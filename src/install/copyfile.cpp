@@ -58,33 +58,15 @@ const char *FindCopyName(int index) {
     }
 }
 
-// Joins the name to the setup folder and to the driver directory (and its version
-// directory). Returns 0, with nothing built, for a name that could leave a directory, a
-// directory the spooler never gave, no setup folder, or a path that does not fit: such a
-// file is never touched.
+// The name's path in the setup folder, the driver directory and its version directory.
+// Returns 0 for a name that could leave a directory, a directory the spooler never gave,
+// no setup folder, or a path that does not fit: such a file is never touched.
 static int BuildCopyPaths(const char *name, CopyPaths *paths) {
-    const char *directory = g_session.driverDirectory;
-    size_t length = strnlen(directory, sizeof g_session.driverDirectory);
-    const char *folder = GetSetupFolder();
-    if (!name || !IsSafeCopyName(name) || length == 0 ||
-        length >= sizeof g_session.driverDirectory || !folder[0])
-        return 0;
-
-    int n = snprintf(paths->source, sizeof paths->source, "%s%s", folder, name);
-    if (n < 0 || (size_t)n >= sizeof paths->source)
-        return 0;
-    n = snprintf(paths->first, sizeof paths->first, "%s%s", directory, name);
-    if (n < 0 || (size_t)n >= sizeof paths->first)
-        return 0;
     paths->second[0] = 0;
-    if (g_session.driverVersion >= 2) {
-        const char *separator = directory[length - 1] == '\\' ? "" : "\\";
-        n = snprintf(paths->second, sizeof paths->second, "%s%s%d\\%s", directory, separator,
-                     g_session.driverVersion, name);
-        if (n < 0 || (size_t)n >= sizeof paths->second)
-            return 0;
-    }
-    return 1;
+    return SetupFilePath(name, paths->source, sizeof paths->source) &&
+           DriverFilePath(name, 0, paths->first, sizeof paths->first) &&
+           (g_session.driverVersion < 2 ||
+            DriverFilePath(name, g_session.driverVersion, paths->second, sizeof paths->second));
 }
 
 // Old copies go first, so that a failed open leaves none of them behind. Returns 1 when

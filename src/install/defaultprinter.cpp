@@ -5,23 +5,6 @@
 #include "install/seam.h"
 #include "shell/log.h"
 
-// Reads the printer's level-2 record into a zero-filled block the caller frees; NULL
-// when the printer tells no size or the record cannot be read.
-PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer) {
-    DWORD needed = 0;
-    GetPrinterA(printer, 2, NULL, 0, &needed);
-    if (needed == 0)
-        return NULL;
-    PRINTER_INFO_2A *record = (PRINTER_INFO_2A *)LocalAlloc(LPTR, needed);
-    if (!record)
-        return NULL;
-    if (!GetPrinterA(printer, 2, (LPBYTE)record, needed, &needed)) {
-        LocalFree(record);
-        return NULL;
-    }
-    return record;
-}
-
 // Writes "name,driver,port" as the "device" entry of section "windows", the driver and
 // port as the spooler reports them now, and tells every top-level window. 1 on success;
 // 0 with nothing written on any failure.

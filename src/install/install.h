@@ -40,12 +40,25 @@ int WaitForSpooler();
 // run's exit code.
 int UninstallModel();
 
+// The spooler's lists, each in a zero-filled block to free with LocalFree with its
+// entries in *count: NULL with *count 0 when a list is empty, NULL with *failed set when
+// the spooler or the memory fails. The ports at level 1, the drivers of the build's
+// environment at `level`, the local printers at level 2.
+PORT_INFO_1A *ReadPortList(DWORD *count, int *failed);
+void *ReadDriverList(DWORD level, DWORD *count, int *failed);
+PRINTER_INFO_2A *ReadPrinterList(DWORD *count, int *failed);
 // A printer's level-2 record in a block to free with LocalFree; NULL when unreadable.
 PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer);
 
 // A file of the setup folder by its full path, else under its compressed name; `opened`
 // (1024 bytes) names the file taken. INVALID_HANDLE_VALUE, the error left, when neither opens.
 HANDLE OpenSetupFile(const char *path, char *opened);
+
+// The path of driver file `name` in the driver directory (`version` 0) or in the directory
+// of driver version `version` below it; in the setup folder. 0, with `path` empty, for a
+// name that could leave its folder, a folder not known, or a path that does not fit `size`.
+int DriverFilePath(const char *name, int version, char *path, size_t size);
+int SetupFilePath(const char *name, char *path, size_t size);
 
 // The name at `index` of copyList, or NULL past its end; never reads past its buffer.
 const char *FindCopyName(int index);

@@ -31,13 +31,8 @@ static int ReadLastWriteTime(const char *path, FILETIME *lastWrite) {
 static FILETIME DriverDate() {
     FILETIME date = {0, 0};
     char path[TEXT_BUFFER_SIZE];
-    const char *folder = GetSetupFolder();
-    if (folder[0] && strlen(folder) + sizeof DATING_FILE <= sizeof path) {
-        strcpy(path, folder);
-        strcat(path, DATING_FILE);
-        if (ReadLastWriteTime(path, &date))
-            return date;
-    }
+    if (SetupFilePath(DATING_FILE, path, sizeof path) && ReadLastWriteTime(path, &date))
+        return date;
     GetSystemTimeAsFileTime(&date);
     return date;
 }

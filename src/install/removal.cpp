@@ -20,25 +20,14 @@ static int TakeSelectedModel(HWND page) {
 // IsModelDriverInstalled: 1 when the spooler holds, for the build's environment, a driver
 // named exactly like modelName (letter case included).
 int IsModelDriverInstalled() {
-    LPSTR environment = (LPSTR)g_session.environment;
-    DWORD needed = 0;
-    DWORD returned = 0;
-    EnumPrinterDriversA(NULL, environment, 1, NULL, 0, &needed, &returned);
-    if (needed == 0)
-        return 0;
-    DRIVER_INFO_1A *drivers = (DRIVER_INFO_1A *)LocalAlloc(LPTR, needed);
-    if (!drivers)
-        return 0;
+    DWORD count;
+    int failed;
+    DRIVER_INFO_1A *drivers = (DRIVER_INFO_1A *)ReadDriverList(1, &count, &failed);
     int installed = 0;
-    if (EnumPrinterDriversA(NULL, environment, 1, (LPBYTE)drivers, needed, &needed, &returned)) {
-        for (DWORD i = 0; i < returned; i++) {
-            if (drivers[i].pName && strcmp(drivers[i].pName, g_session.modelName) == 0) {
-                installed = 1;
-                break;
-            }
-        }
-    }
-    LocalFree(drivers);
+    for (DWORD i = 0; i < count && !installed; i++)
+        installed = drivers[i].pName && strcmp(drivers[i].pName, g_session.modelName) == 0;
+    if (drivers)
+        LocalFree(drivers);
     return installed;
 }
 

@@ -11,49 +11,6 @@
 #include <stdio.h>
 #include <string.h>
 
-// A spooler list at `level` in a zero-filled block to free with LocalFree, its entries in
-// *count; NULL with *count 0 when the list is empty, NULL with *failed set when the
-// spooler or the memory fails.
-typedef BOOL (*SpoolerList)(DWORD level, LPBYTE buffer, DWORD size, DWORD *needed, DWORD *returned);
-
-static BOOL ListPrinters(DWORD level, LPBYTE buffer, DWORD size, DWORD *needed, DWORD *returned) {
-    return EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, level, buffer, size, needed, returned);
-}
-
-static BOOL ListDrivers(DWORD level, LPBYTE buffer, DWORD size, DWORD *needed, DWORD *returned) {
-    return EnumPrinterDriversA(NULL, (LPSTR)g_session.environment, level, buffer, size, needed,
-                               returned);
-}
-
-static void *ReadList(SpoolerList list, DWORD level, DWORD *count, int *failed) {
-    DWORD needed = 0, returned = 0;
-    *count = 0;
-    *failed = 0;
-    for (int attempt = 0; attempt < 3; attempt++) {
-        if (list(level, NULL, 0, &needed, &returned) && needed == 0)
-            return NULL;
-        if (needed == 0) {
-            *failed = 1;
-            return NULL;
-        }
-        BYTE *block = (BYTE *)LocalAlloc(LPTR, needed);
-        if (!block) {
-            *failed = 1;
-            return NULL;
-        }
-        if (list(level, block, needed, &needed, &returned)) {
-            *count = returned;
-            return block;
-        }
-        LocalFree(block);
-        // The list grew between the two calls: ask again.
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-            break;
-    }
-    *failed = 1;
-    return NULL;
-}
-
 // The part of a path after its last backslash.
 static const char *BaseName(const char *path) {
     const char *slash = strrchr(path, '\\');
@@ -89,7 +46,7 @@ static int NamedByAnotherDriver(const DRIVER_INFO_3A *drivers, DWORD count, cons
 static int OtherPrintersUseDriver() {
     DWORD count;
     int failed;
-    PRINTER_INFO_2A *printers = (PRINTER_INFO_2A *)ReadList(ListPrinters, 2, &count, &failed);
+    PRINTER_INFO_2A *printers = ReadPrinterList(&count, &failed);
     if (failed) {
         LogLine("remove", "EnumPrinters: failed, error %lu; the driver is kept",
                 (unsigned long)GetLastError());
@@ -134,32 +91,28 @@ static int DeleteDriverFile(const char *path) {
 static int DeleteModelFiles() {
     DWORD count;
     int failed;
-    DRIVER_INFO_3A *drivers = (DRIVER_INFO_3A *)ReadList(ListDrivers, 3, &count, &failed);
+    DRIVER_INFO_3A *drivers = (DRIVER_INFO_3A *)ReadDriverList(3, &count, &failed);
     if (failed) {
         LogLine("remove", "EnumPrinterDrivers: failed, error %lu; every file is kept",
                 (unsigned long)GetLastError());
         return FILE_KEPT;
     }
-    const char *directory = g_session.driverDirectory;
-    size_t length = strnlen(directory, sizeof g_session.driverDirectory);
-    const char *separator = length && directory[length - 1] == '\\' ? "" : "\\";
     int worst = FILE_GONE;
     for (int i = 0; i < g_session.fileCount; i++) {
         const char *name = FindCopyName(i);
-        if (!name || !IsSafeCopyName(name) || length == 0) {
+        char path[TEXT_BUFFER_SIZE], versioned[TEXT_BUFFER_SIZE] = "";
+        if (!DriverFilePath(name, 0, path, sizeof path) ||
+            (g_session.driverVersion >= 2 &&
+             !DriverFilePath(name, g_session.driverVersion, versioned, sizeof versioned))) {
             LogLine("remove", "file %d \"%s\": not a name in %s, left alone", i,
-                    name ? name : "(none)", directory);
+                    name ? name : "(none)", g_session.driverDirectory);
             continue;
         }
         if (NamedByAnotherDriver(drivers, count, name))
             continue;
-        char path[2 * TEXT_BUFFER_SIZE];
-        snprintf(path, sizeof path, "%s%s%s", directory, separator, name);
         int outcome = DeleteDriverFile(path);
-        if (g_session.driverVersion >= 2) {
-            snprintf(path, sizeof path, "%s%s%d\\%s", directory, separator, g_session.driverVersion,
-                     name);
-            int second = DeleteDriverFile(path);
+        if (versioned[0]) {
+            int second = DeleteDriverFile(versioned);
             outcome = second > outcome ? second : outcome;
         }
         worst = outcome > worst ? outcome : worst;

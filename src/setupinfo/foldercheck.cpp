@@ -39,8 +39,7 @@ static unsigned char *ReadWholeFile(HANDLE file, size_t *length) {
 // the path does not fit or neither name opens.
 static HANDLE OpenListedFile(const char *name) {
     char path[TEXT_BUFFER_SIZE], opened[TEXT_BUFFER_SIZE];
-    int length = snprintf(path, sizeof path, "%s%s", GetSetupFolder(), name);
-    if (length < 0 || (size_t)length >= sizeof path) {
+    if (!SetupFilePath(name, path, sizeof path)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return INVALID_HANDLE_VALUE;
     }

@@ -2,7 +2,7 @@
 // goes with each kind of port.
 #include "setupinfo/setupinfo.h"
 
-#include "install/seam.h"
+#include "install/install.h"
 #include "res/resource.h"
 #include "setupinfo/infparse.h"
 #include "shell/session.h"
@@ -10,25 +10,10 @@
 
 #include <string.h>
 
-// Asks the spooler for its ports at level 1. Returns the zero-filled block holding the
-// records and their names (free it with LocalFree) and their number in *count, or NULL
-// when the spooler or the memory fails.
+// The spooler's ports at level 1 (see ReadPortList), or NULL when it has none to give.
 static PORT_INFO_1A *EnumerateLocalPorts(DWORD *count) {
-    DWORD needed = 0;
-    DWORD returned = 0;
-    *count = 0;
-    SeamEnumPorts(NULL, 0, &needed, &returned);
-    if (needed == 0)
-        return NULL;
-    PORT_INFO_1A *ports = (PORT_INFO_1A *)LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, needed);
-    if (!ports)
-        return NULL;
-    if (!SeamEnumPorts((LPBYTE)ports, needed, &needed, &returned)) {
-        LocalFree(ports);
-        return NULL;
-    }
-    *count = returned;
-    return ports;
+    int failed;
+    return ReadPortList(count, &failed);
 }
 
 // CountPorts: how many ports the spooler reports now; 0 when it cannot say.

@@ -103,10 +103,8 @@ static int CheckInstalled() {
         installed = 0;
     }
     for (int i = 0; i < g_session.fileCount; i++) {
-        char path[2 * TEXT_BUFFER_SIZE];
-        const char *name = FindCopyName(i);
-        snprintf(path, sizeof path, "%s%s", g_session.driverDirectory, name ? name : "");
-        if (_access(path, 0) != 0) {
+        char path[TEXT_BUFFER_SIZE];
+        if (!DriverFilePath(FindCopyName(i), 0, path, sizeof path) || _access(path, 0) != 0) {
             LogLine("check", "%s is missing", path);
             installed = 0;
         }
