@@ -12,22 +12,23 @@
 // The file whose last-write time dates the driver.
 static const char DATING_FILE[] = "J71.DLL";
 
-// Last-write time of a file opened for reading without sharing; 0 when it cannot be
-// opened or its times cannot be read.
+// Last-write time of the dating file, opened as the copy engine opens a driver file: by
+// its full path in the setup folder, else under its compressed name, sharing it with other
+// readers. 0 when neither can be opened or read, or the time read is no time at all.
 static int ReadLastWriteTime(const char *path, FILETIME *lastWrite) {
-    HANDLE file =
-        CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    char opened[TEXT_BUFFER_SIZE];
+    HANDLE file = OpenSetupFile(path, opened);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     FILETIME created, accessed;
     BOOL ok = GetFileTime(file, &created, &accessed, lastWrite);
     CloseHandle(file);
-    return ok != 0;
+    return ok != 0 && (lastWrite->dwHighDateTime != 0 || lastWrite->dwLowDateTime != 0);
 }
 
-// The driver's date: "J71.DLL" in the setup folder, never one of the current directory
-// (under a deployment tool that is the system folder); failing that now. A zero date
-// would show as the year 1601.
+// The driver's date: "J71.DLL" in the setup folder (or "J71.DL_", as it ships compressed),
+// never one of the current directory (under a deployment tool that is the system folder);
+// failing that, or when it cannot be read, now. A zero date would show as the year 1601.
 static FILETIME DriverDate() {
     FILETIME date = {0, 0};
     char path[TEXT_BUFFER_SIZE];

@@ -343,6 +343,22 @@ TEST_F(RegistrationTest, DateComesFromTheSetupFolderNeverTheCurrentDirectory) {
     EXPECT_EQ(kBesideProgramDate + 1, FileTimeValue(LastRecord()["ftDriverDate"]));
 }
 
+// The dating file is found as the copy engine finds a driver file: under its compressed
+// name when the plain one is missing, and while another program reads it.
+TEST_F(RegistrationTest, DateFileIsFoundAsTheCopyEngineFindsDriverFiles) {
+    const std::string compressed = setup + "\\J71.DL_";
+    ASSERT_TRUE(MoveFileA((setup + "\\J71.DLL").c_str(), compressed.c_str()));
+    ASSERT_TRUE(Date(compressed, kBesideProgramDate));
+    HANDLE reader = CreateFileA(compressed.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                OPEN_EXISTING, 0, NULL);
+    std::vector<Box> boxes;
+    EXPECT_EQ(1, Register(&boxes));
+    CloseHandle(reader);
+    DeleteFileA(compressed.c_str());
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    EXPECT_EQ(kBesideProgramDate, FileTimeValue(LastRecord()["ftDriverDate"]));
+}
+
 TEST_F(RegistrationTest, RefusedDriverShowsOneSystemBoxAndCreatesNoPrinter) {
     SetEnvironmentVariableA("DRVSETUP_FAULTS", "AddPrinterDriver=1797");
     std::vector<Box> boxes;
