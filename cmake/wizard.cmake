@@ -41,10 +41,11 @@ add_custom_command(OUTPUT ${ART_FILES}
     COMMENT "Drawing icons and bitmaps")
 add_custom_target(wizard_art DEPENDS ${ART_FILES})
 
-# The script includes the language sets, the identifiers and the manifest; the RC
-# compiler's dependencies are not scanned, so a change to any of them must rebuild it.
+# The script includes the language sets, the identifiers, the manifest and the drawn
+# pictures; the RC compiler's dependencies are not scanned, so a change to any of them
+# (the pictures change when tools/make_art.py does) must rebuild it.
 set_source_files_properties(${SRC}/res/drvsetup.rc PROPERTIES OBJECT_DEPENDS
-    "${SRC}/res/en/en.rc;${SRC}/res/ko/ko.rc;${SRC}/res/resource.h;${SRC}/res/drvsetup.manifest")
+    "${SRC}/res/en/en.rc;${SRC}/res/ko/ko.rc;${SRC}/res/resource.h;${SRC}/res/drvsetup.manifest;${ART_FILES}")
 foreach(lang en ko)
     add_library(wizard_res_${lang} OBJECT ${SRC}/res/drvsetup.rc)
     add_dependencies(wizard_res_${lang} wizard_art)
