@@ -9,8 +9,10 @@ packages=(
     googletest clang libclang-rt-14-dev
     wine64 xvfb xauth x11-utils imagemagick
     mscompress fonts-wine fonts-liberation fonts-nanum locales
-    # tools/package.sh: Authenticode signing, checksums' companions and the zips.
-    osslsigncode openssl zip unzip
+    # tools/package.sh: Authenticode signing, checksums' companions and the zips; keys in
+    # tokens and HSMs through OpenSSL's PKCS#11 engine; for its test a software token
+    # (SoftHSM2) and the tools that make a key inside it and write its certificate there.
+    osslsigncode openssl zip unzip libengine-pkcs11-openssl softhsm2 gnutls-bin
     # The 32-bit platform (tools/x86/prepare.sh) is built in a chroot of its own; on the
     # host it needs only wget for debootstrap, which it unpacks itself (never installed).
     wget

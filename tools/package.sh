@@ -2,19 +2,33 @@
 # Makes the setup packages a printer maker ships: for each program a setup folder with the
 # program, J71.INF and the driver files, checked by the program's own /quiet /check,
 # optionally compressed as driver disks ship them and signed with the maker's
-# certificate, then checksums and one zip per folder.
+# certificate, then checksums and one zip per folder. Every driver file keeps its time,
+# compressed or not: the driver is dated by J71.DLL's.
 #
 #   tools/package.sh --drivers DIR --out DIR [--compress]
-#                    [--cert FILE --key FILE [--ca FILE] [--timestamp URL]]
+#                    [--key FILE|URI [--cert FILE|URI] [--chain FILE] [--pkcs11-module FILE]
+#                     [--pin-file FILE] --ca FILE
+#                     [--timestamp URL | --legacy-timestamp URL] [--tsa-ca FILE]]
 #
 # --drivers  the maker's J71.INF and driver files (every plain file of DIR)
 # --out      where OUT/drvsetup_x64/, OUT/drvsetup_x86/, their zips and SHA256SUMS go
 # --compress each driver file SZDD-compressed under its own name, unless it is compressed
 #            already or would not shrink (J71.INF and the programs never are)
-# --cert, --key  the maker's code-signing certificate (PEM, with its chain) and key (PEM):
-#            both programs are signed (Authenticode, SHA-256) and the signatures verified
-# --ca       the certificate authority to verify them against (default: the system's)
-# --timestamp URL  a time-stamping server, so that the signature outlives the certificate
+# --key      the signing key: a PEM file (test builds), or a PKCS#11 URI
+#            ("pkcs11:token=...;object=...") of a key kept in a token or HSM, used through
+#            OpenSSL's PKCS#11 engine and the token's module (--pkcs11-module FILE). The
+#            token's PIN comes from the environment variable SIGN_PIN or the first line of
+#            --pin-file FILE (readable by its owner alone), never from the command line.
+# --cert     the code-signing certificate: a PEM file with its chain (needed with a PEM
+#            key), or a PKCS#11 URI; with a token key and no --cert, the token's
+#            certificate of the key's URI. --chain FILE adds the chain's intermediate
+#            certificates (PEM) to a certificate taken from the token.
+#            Both programs are signed (Authenticode, SHA-256) and the signatures verified.
+# --ca       the root certificate(s) to verify the signatures against (PEM)
+# --timestamp URL  an RFC 3161 time-stamping server, so that the signature outlives the
+#            certificate; --legacy-timestamp URL a legacy Authenticode one instead
+# --tsa-ca   the root certificate(s) of the time-stamping authority, to verify the
+#            timestamp's own chain (PEM; needed with a timestamp)
 #
 # A folder whose check fails leaves no package: the problems are printed, and the exit
 # code is not 0.
@@ -26,7 +40,53 @@ die() {
     exit 1
 }
 
-drivers="" out="" compress=0 cert="" key="" ca="" timestamp=""
+# A file argument that must exist: check_file OPTION FILE
+check_file() {
+    [ -z "$2" ] || [ -f "$2" ] || die "$1: no file $2"
+}
+
+# The signing options as one consistent set; with a token key, the engine, the module and
+# the PIN found.
+check_signing_arguments() {
+    if [ -z "$key" ]; then
+        [ -z "$cert$chain$module$pin_file$ca$timestamp$legacy_timestamp$tsa_ca" ] ||
+            die "the signing options go with --key"
+        return 0
+    fi
+    [ -n "$ca" ] || die "--ca FILE is needed with --key: the root of the code-signing chain" \
+        "(this machine's certificate bundle holds the roots it trusts for TLS)"
+    [ -z "$timestamp" ] || [ -z "$legacy_timestamp" ] ||
+        die "--timestamp and --legacy-timestamp exclude each other"
+    [ -z "$timestamp$legacy_timestamp" ] || [ -n "$tsa_ca" ] ||
+        die "--tsa-ca FILE is needed with a timestamp: the root of the time-stamping chain"
+    check_file --ca "$ca"
+    check_file --tsa-ca "$tsa_ca"
+    check_file --chain "$chain"
+    case $cert in pkcs11:*) ;; *) check_file --cert "$cert" ;; esac
+    if [ "${key#pkcs11:}" = "$key" ]; then
+        check_file --key "$key"
+        [ -n "$cert" ] || die "--cert FILE is needed with a key file"
+        [ -z "$chain$module$pin_file" ] ||
+            die "--chain, --pkcs11-module and --pin-file go with a pkcs11: key"
+        return 0
+    fi
+    [ -n "$module" ] || die "--pkcs11-module FILE is needed with a pkcs11: key"
+    check_file --pkcs11-module "$module"
+    if [ -n "$pin_file" ]; then
+        check_file --pin-file "$pin_file"
+        [ -z "$(find "$pin_file" -perm /077)" ] ||
+            die "--pin-file $pin_file can be read by others: chmod 600 it"
+        IFS= read -r pin <"$pin_file" || [ -n "$pin" ] || die "--pin-file $pin_file is empty"
+    fi
+    [ -n "$pin" ] || die "the token's PIN: set SIGN_PIN or give --pin-file FILE"
+    [ -n "$cert" ] || cert=$key
+    local engine
+    engine=$(openssl version -e | sed -n 's/^ENGINESDIR: "\(.*\)"$/\1/p')/pkcs11.so
+    [ -f "$engine" ] || die "no PKCS#11 engine $engine (package libengine-pkcs11-openssl)"
+}
+
+drivers="" out="" compress=0 cert="" key="" chain="" module="" pin_file="" ca=""
+timestamp="" legacy_timestamp="" tsa_ca=""
 while [ $# -gt 0 ]; do
     case $1 in
     --drivers) drivers=${2:-}; shift 2 ;;
@@ -34,19 +94,23 @@ while [ $# -gt 0 ]; do
     --compress) compress=1; shift ;;
     --cert) cert=${2:-}; shift 2 ;;
     --key) key=${2:-}; shift 2 ;;
+    --chain) chain=${2:-}; shift 2 ;;
+    --pkcs11-module) module=${2:-}; shift 2 ;;
+    --pin-file) pin_file=${2:-}; shift 2 ;;
     --ca) ca=${2:-}; shift 2 ;;
     --timestamp) timestamp=${2:-}; shift 2 ;;
+    --legacy-timestamp) legacy_timestamp=${2:-}; shift 2 ;;
+    --tsa-ca) tsa_ca=${2:-}; shift 2 ;;
     *) die "unknown argument $1 (see the comment at the top of this script)" ;;
     esac
 done
+# The PIN is read once here and kept from every program started below but the signer.
+pin=${SIGN_PIN-}
+unset SIGN_PIN
 [ -n "$drivers" ] && [ -n "$out" ] || die "--drivers DIR and --out DIR are needed"
 [ -d "$drivers" ] || die "no driver folder $drivers"
 [ -f "$drivers/J71.INF" ] || die "$drivers holds no J71.INF"
-if [ -n "$cert$key" ] && { [ -z "$cert" ] || [ -z "$key" ]; }; then
-    die "--cert and --key go together"
-fi
-[ -z "$cert" ] || [ -f "$cert" ] || die "no certificate $cert"
-[ -z "$key" ] || [ -f "$key" ] || die "no key $key"
+check_signing_arguments
 drivers=$(cd "$drivers" && pwd)
 mkdir -p "$out" || die "cannot make $out"
 out=$(cd "$out" && pwd)
@@ -77,20 +141,20 @@ assemble() {
     for file in "$drivers"/*; do
         [ -f "$file" ] || continue
         base=$(basename "$file")
-        cp "$file" "$folder/$base" || die "cannot copy $base"
+        cp --preserve=timestamps "$file" "$folder/$base" || die "cannot copy $base"
         if [ $compress = 1 ] && [ "$base" != J71.INF ]; then
             compress_file "$folder/$base"
         fi
     done
 }
 
-# SZDD-compresses a file under its own name where that makes it smaller.
+# SZDD-compresses a file under its own name where that makes it smaller, keeping its time.
 compress_file() {
     local file=$1
     [ "$(head -c 4 "$file")" = SZDD ] && return 0
     mscompress "$file" >/dev/null 2>&1 || die "mscompress failed on $file"
     if [ "$(stat -c %s "$file"_)" -lt "$(stat -c %s "$file")" ]; then
-        mv -f "$file"_ "$file"
+        touch -r "$file" "$file"_ && mv -f "$file"_ "$file" || die "cannot replace $file"
     else
         rm -f "$file"_
     fi
@@ -152,27 +216,53 @@ if [ $status -ne 0 ]; then
     exit 1
 fi
 
-if [ -n "$cert" ]; then
+# Signs a program into OUT: sign_program IN OUT. A token's PIN reaches the signer through a
+# pipe it reads (-readpass), never its command line or environment, which others may read.
+sign_program() {
+    local arguments=(sign -h sha256 -n "Printer Driver Setup" -in "$1" -out "$2")
+    if [ "${key#pkcs11:}" = "$key" ]; then
+        arguments+=(-certs "$cert" -key "$key")
+    else
+        # OpenSSL finds the engine "pkcs11" in its engines directory by itself; named by
+        # its path (-pkcs11engine), osslsigncode 2.5 fails to load it.
+        arguments+=(-pkcs11module "$module" -key "$key" -readpass /dev/fd/3)
+        case $cert in
+        pkcs11:*) arguments+=(-pkcs11cert "$cert") ;;
+        *) arguments+=(-certs "$cert") ;;
+        esac
+        [ -z "$chain" ] || arguments+=(-ac "$chain")
+    fi
+    [ -z "$timestamp" ] || arguments+=(-ts "$timestamp")
+    [ -z "$legacy_timestamp" ] || arguments+=(-t "$legacy_timestamp")
+    osslsigncode "${arguments[@]}" 3< <(printf '%s' "$pin")
+}
+
+# Verifies a program's signature against --ca, and its timestamp's against --tsa-ca:
+# verify_program EXE REPORT
+verify_program() {
+    local arguments=(verify -in "$1" -CAfile "$ca")
+    [ -z "$tsa_ca" ] || arguments+=(-TSA-CAfile "$tsa_ca")
+    osslsigncode "${arguments[@]}" >"$2" 2>&1 || return 1
+    [ -z "$tsa_ca" ] || grep -q '^Timestamp Server Signature verification: ok' "$2"
+}
+
+if [ -n "$key" ]; then
     echo "=== signing"
     for name in drvsetup_x64 drvsetup_x86; do
         exe=$out/$name/$name.exe
-        arguments=(sign -certs "$cert" -key "$key" -h sha256 -n "Printer Driver Setup"
-            -in "$exe" -out "$exe.signed")
-        [ -z "$timestamp" ] || arguments+=(-ts "$timestamp")
-        if ! osslsigncode "${arguments[@]}" >/dev/null; then
+        if ! sign_program "$exe" "$exe.signed" >"$state/sign.txt" 2>&1; then
+            cat "$state/sign.txt" >&2
             remove_package
             die "cannot sign $name.exe"
         fi
         mv -f "$exe.signed" "$exe"
-        verify=(verify -in "$exe")
-        [ -z "$ca" ] || verify+=(-CAfile "$ca")
-        if ! osslsigncode "${verify[@]}" >"$state/verify.txt" 2>&1; then
+        if ! verify_program "$exe" "$state/verify.txt"; then
             cat "$state/verify.txt" >&2
             remove_package
-            die "the signature of $name.exe does not verify"
+            die "the signature of $name.exe or its timestamp does not verify"
         fi
-        grep -E '^(Signature verification|Number of verified signatures)' "$state/verify.txt" |
-            sed "s/^/  $name.exe: /"
+        grep -E '^(Signature verification|Timestamp Server Signature verification|Number of verified signatures)' \
+            "$state/verify.txt" | sed "s/^/  $name.exe: /"
         # Signing appends a certificate table; every resource field must stand as built.
         if ! python3 "$root/tests/static/check_pe.py" "$exe" >"$state/pe.txt" 2>&1; then
             cat "$state/pe.txt" >&2
@@ -186,7 +276,9 @@ echo "=== checksums and zips"
 (cd "$out" && find drvsetup_x64 drvsetup_x86 -type f | LC_ALL=C sort | xargs sha256sum \
     >SHA256SUMS) || die "cannot write SHA256SUMS"
 for name in drvsetup_x64 drvsetup_x86; do
-    (cd "$out" && zip -q -r -X "$name.zip" "$name") || die "cannot zip $name"
+    # A zip keeps each file's time to 2 s and in no time zone: written as UTC, the package
+    # is the same whatever zone this machine is set to.
+    (cd "$out" && TZ=UTC zip -q -r -X "$name.zip" "$name") || die "cannot zip $name"
 done
 (cd "$out" && sha256sum drvsetup_x64.zip drvsetup_x86.zip >>SHA256SUMS) ||
     die "cannot add the zips to SHA256SUMS"
