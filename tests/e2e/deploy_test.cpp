@@ -15,7 +15,6 @@ using namespace e2e;
 
 namespace {
 
-const char kColor[] = "Zelmox J71 Color";
 const char kRunLock[] = "Global\\J71_Driver_Setup_Run";
 const std::string kLaserModel = std::string("/model \"") + kLaser + "\"";
 const char kAnotherRun[] =
@@ -200,12 +199,8 @@ TEST_F(Deploy, UninstallKeepsWhatOthersUse) {
     EXPECT_FALSE(GetDriverState(kLaser, kEnvironment).exists);
     EXPECT_FALSE(FileExists(driverDirectory + "\\J71LASER.INI"));
     EXPECT_FALSE(FileExists(versionDirectory + "\\J71LASER.INI"));
-    ExpectRegistered(
-        kColor, kEnvironment,
-        "LPT2:", {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "J71.GPD", "J71.DLL", "J71COLOR.INI"},
-        "NT EMF 1.008");
-    ExpectCopied(
-        folder, {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "J71.GPD", "J71.DLL", "J71COLOR.INI"});
+    ExpectRegistered(kColor, kEnvironment, "LPT2:", kColorFiles, "NT EMF 1.008");
+    ExpectCopied(folder, kColorFiles);
 
     InstallLaser();
     PRINTER_INFO_2A second = {};
