@@ -257,12 +257,12 @@ TEST_P(Faults, EachIsToldAndLeavesNothingHalfDone) {
     if (!f.installed)
         EXPECT_EQ(ProfileDevice(), deviceBefore)
             << "a failed run must not touch the default printer";
-    if (f.after)
-        f.after(*this);
     std::vector<std::string> all = DemoFiles(DemoModels()[f.model]);
     ExpectDriverFiles(f.left == Left::kEverything      ? all
                       : f.left == Left::kBeforeTheStop ? Before(f.stoppedAt)
                                                        : std::vector<std::string>{});
+    if (f.after)
+        f.after(*this);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Faults, ::testing::ValuesIn(Rows()),

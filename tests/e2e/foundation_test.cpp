@@ -83,9 +83,7 @@ TEST_F(Foundation, ReadingStatusShowsForASecondThenTheWelcomePage) {
 
     HWND page = Welcome();
     ASSERT_TRUE(page);
-    EXPECT_EQ(TextOf(page), t.pageCaption);
-    EXPECT_EQ(ControlText(page, kWelcomeText), t.supported);
-    EXPECT_EQ(ControlText(page, kNext), t.next);
+    ExpectSays(page, {{0, t.pageCaption}, {kWelcomeText, t.supported}, {kNext, t.next}});
     EXPECT_EQ(FocusedControl(page), kNext);
     EXPECT_FALSE(IsControlVisible(page, 2039)) << "the picture panel is declared hidden";
     EXPECT_TRUE(FindWindowOf(wizard, "", kStatusText) == nullptr);
@@ -104,10 +102,8 @@ TEST_F(Foundation, CancelAnsweredNoKeepsTheWelcomePageAndYesEndsOnTheFailurePage
 
     HWND question = AskToCancel(page);
     ASSERT_TRUE(question);
-    EXPECT_EQ(TextOf(question), t.questionCaption);
-    EXPECT_EQ(ControlText(question, kMessageText), t.question);
-    EXPECT_EQ(ControlText(question, kYes), t.yes);
-    EXPECT_EQ(ControlText(question, kNo), t.no);
+    ExpectSays(question,
+               {{0, t.questionCaption}, {kMessageText, t.question}, {kYes, t.yes}, {kNo, t.no}});
     EXPECT_FALSE(HasControl(question, kOk));
     Pump(200);
     EXPECT_EQ(WaitForIcon(GetDlgItem(question, kIcon), "question"), "question");
@@ -126,12 +122,12 @@ TEST_F(Foundation, CancelAnsweredNoKeepsTheWelcomePageAndYesEndsOnTheFailurePage
     HWND finish = WaitForPage(wizard, kFinishText, kSlow);
     ASSERT_TRUE(finish) << "no finish page after Yes";
     EXPECT_FALSE(IsWindow(page) && IsWindowVisible(page));
-    EXPECT_EQ(TextOf(finish), t.wizardTitle);
-    EXPECT_EQ(ControlText(finish, kFinishText), t.failed);
-    EXPECT_EQ(ControlText(finish, kFinishCheck), t.defaultBox);
+    ExpectSays(finish, {{0, t.wizardTitle},
+                        {kFinishText, t.failed},
+                        {kFinishCheck, t.defaultBox},
+                        {kFinishCopyright, t.copyright},
+                        {kOk, t.ok}});
     EXPECT_FALSE(IsControlVisible(finish, kFinishCheck));
-    EXPECT_EQ(ControlText(finish, kFinishCopyright), t.copyright);
-    EXPECT_EQ(ControlText(finish, kOk), t.ok);
     EXPECT_EQ(FocusedControl(finish), kOk);
     Pump(200);
     EXPECT_EQ(WaitForIcon(GetDlgItem(finish, kIcon), "hand"), "hand");

@@ -59,24 +59,21 @@ class Installation : public InstallCase {
 // copy page a second after its last file, and the writing status while the driver is
 // registered, removed and registered again two seconds later, then two more seconds.
 TEST_F(Installation, TheWholeRoadOnDemoEndsWithPrinterDriverFilesAndDefaultPrinter) {
-    ULONGLONG readingShown = 0, writingShown = 0;
+    ULONGLONG shown = 0;
+    // From a status box's showing to the next stop: `least` to `most` milliseconds.
+    auto lasted = [&shown](ULONGLONG least, ULONGLONG most) {
+        EXPECT_GE(Now() - shown, least);
+        EXPECT_LE(Now() - shown, most);
+    };
     auto timings = [&](Stop stop, HWND window) {
-        if (stop == Stop::kReading)
-            readingShown = Now();
-        if (stop == Stop::kWelcome) {
-            ULONGLONG reading = Now() - readingShown;
-            EXPECT_GE(reading, 800u);
-            EXPECT_LE(reading, 2500u);
-        }
+        if (stop == Stop::kReading || stop == Stop::kWriting)
+            shown = Now();
+        if (stop == Stop::kWelcome)
+            lasted(800, 2500);
+        if (stop == Stop::kFinish)
+            lasted(3500, 8000);
         if (stop == Stop::kModel || stop == Stop::kPort)
             EXPECT_EQ(FocusedControl(window), stop == Stop::kModel ? kModelList : kPortList);
-        if (stop == Stop::kWriting)
-            writingShown = Now();
-        if (stop == Stop::kFinish) {
-            ULONGLONG writing = Now() - writingShown;
-            EXPECT_GE(writing, 3500u);
-            EXPECT_LE(writing, 8000u);
-        }
     };
     ASSERT_NO_FATAL_FAILURE(DriveWholeRoad(true, "e2e-en", timings));
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace e2e {
@@ -172,6 +173,14 @@ inline const char *NameOf(Stop stop) {
 // Called at each stop once its texts are checked, before the road goes on.
 using RoadHook = std::function<void(Stop, HWND)>;
 
+// Each control of `window` shows its text; identifier 0 stands for the window's caption.
+inline void ExpectSays(HWND window, std::initializer_list<std::pair<int, const char *>> texts) {
+    for (const auto &said : texts)
+        EXPECT_EQ(said.first ? robot::ControlText(window, said.first) : robot::TextOf(window),
+                  said.second)
+            << "control " << said.first;
+}
+
 // The robot's wait for a window of the wizard that holds `id`, by what it is.
 inline HWND WaitForStop(const robot::Wizard &wizard, int id, DWORD slowMs) {
     return id == robot::kMessageText ? robot::WaitForMessageDialog(wizard, slowMs)
@@ -191,36 +200,38 @@ inline void DriveRoad(robot::Wizard &wizard, const Texts &t, bool installed, con
     };
     HWND status = reached(Stop::kReading, kStatusText);
     ASSERT_TRUE(status);
-    EXPECT_EQ(ControlText(status, kStatusText), t.reading);
+    ExpectSays(status, {{kStatusText, t.reading}});
     hook(Stop::kReading, status);
 
     HWND welcome = reached(Stop::kWelcome, kWelcomeText);
     ASSERT_TRUE(welcome);
-    EXPECT_EQ(TextOf(welcome), t.pageCaption);
-    EXPECT_EQ(ControlText(welcome, kWelcomeText), t.supported);
-    EXPECT_EQ(ControlText(welcome, kNext), t.next);
-    EXPECT_EQ(ControlText(welcome, kCancel), t.cancel);
+    ExpectSays(
+        welcome,
+        {{0, t.pageCaption}, {kWelcomeText, t.supported}, {kNext, t.next}, {kCancel, t.cancel}});
     hook(Stop::kWelcome, welcome);
 
     // Cancel answered No leaves the welcome page open.
     ASSERT_TRUE(Press(welcome, kCancel));
     HWND question = reached(Stop::kQuestion, kMessageText);
     ASSERT_TRUE(question);
-    EXPECT_EQ(TextOf(question), t.questionCaption);
-    EXPECT_EQ(ControlText(question, kMessageText), t.question);
-    EXPECT_EQ(ControlText(question, kYes), t.yes);
-    EXPECT_EQ(ControlText(question, kNo), t.no);
+    ExpectSays(question,
+               {{0, t.questionCaption}, {kMessageText, t.question}, {kYes, t.yes}, {kNo, t.no}});
     hook(Stop::kQuestion, question);
     ASSERT_TRUE(Press(question, kNo));
     ASSERT_TRUE(WaitGone(question, slowMs));
     EXPECT_TRUE(IsWindowVisible(welcome)) << "No must leave the welcome page open";
     ASSERT_TRUE(Press(welcome, kNext));
 
-    HWND model = reached(Stop::kModel, kModelList);
+    // A list page: its caption, its list's label and its instruction.
+    auto listPage = [&](Stop stop, int list, int label, const char *labelText,
+                        const char *instruction) {
+        HWND page = reached(stop, list);
+        if (page)
+            ExpectSays(page, {{0, t.pageCaption}, {label, labelText}, {2009, instruction}});
+        return page;
+    };
+    HWND model = listPage(Stop::kModel, kModelList, 2034, t.modelLabel, t.modelInstruction);
     ASSERT_TRUE(model);
-    EXPECT_EQ(TextOf(model), t.pageCaption);
-    EXPECT_EQ(ControlText(model, 2034), t.modelLabel);
-    EXPECT_EQ(ControlText(model, 2009), t.modelInstruction);
     EXPECT_EQ(ControlText(model, kBack), t.back);
     EXPECT_EQ(ListSelection(model, kModelList), 0) << "the first model is chosen in advance";
     hook(Stop::kModel, model);
@@ -230,8 +241,7 @@ inline void DriveRoad(robot::Wizard &wizard, const Texts &t, bool installed, con
     ASSERT_TRUE(Press(model, kNext));
     HWND warning = reached(Stop::kWarning, kMessageText);
     ASSERT_TRUE(warning);
-    EXPECT_EQ(TextOf(warning), t.warningCaption);
-    EXPECT_EQ(ControlText(warning, kMessageText), t.selectModel);
+    ExpectSays(warning, {{0, t.warningCaption}, {kMessageText, t.selectModel}});
     hook(Stop::kWarning, warning);
     ASSERT_TRUE(Press(warning, kOk));
     ASSERT_TRUE(WaitGone(warning, slowMs));
@@ -239,11 +249,8 @@ inline void DriveRoad(robot::Wizard &wizard, const Texts &t, bool installed, con
     ASSERT_TRUE(ListSelect(model, kModelList, 0));
     ASSERT_TRUE(Press(model, kNext));
 
-    HWND port = reached(Stop::kPort, kPortList);
+    HWND port = listPage(Stop::kPort, kPortList, 2017, t.portLabel, t.portInstruction);
     ASSERT_TRUE(port);
-    EXPECT_EQ(TextOf(port), t.pageCaption);
-    EXPECT_EQ(ControlText(port, 2017), t.portLabel);
-    EXPECT_EQ(ControlText(port, 2009), t.portInstruction);
     hook(Stop::kPort, port);
     ASSERT_TRUE(Press(port, kNext));
 
@@ -260,19 +267,19 @@ inline void DriveRoad(robot::Wizard &wizard, const Texts &t, bool installed, con
 
     HWND writing = reached(Stop::kWriting, kStatusText);
     ASSERT_TRUE(writing);
-    EXPECT_EQ(ControlText(writing, kStatusText), t.writing);
+    ExpectSays(writing, {{kStatusText, t.writing}});
     hook(Stop::kWriting, writing);
 
     HWND finish = WaitForPage(wizard, kFinishText, 2 * slowMs);
     ASSERT_TRUE(finish) << "no finish";
-    EXPECT_EQ(TextOf(finish), t.wizardTitle);
-    EXPECT_EQ(ControlText(finish, kFinishText), installed ? t.succeeded : t.failed);
-    EXPECT_EQ(ControlText(finish, kFinishCheck), t.defaultBox);
+    ExpectSays(finish, {{0, t.wizardTitle},
+                        {kFinishText, installed ? t.succeeded : t.failed},
+                        {kFinishCheck, t.defaultBox},
+                        {kFinishCopyright, t.copyright},
+                        {kOk, t.ok}});
     EXPECT_EQ(IsControlVisible(finish, kFinishCheck), installed);
     if (installed)
         EXPECT_EQ(CheckState(finish, kFinishCheck), BST_CHECKED);
-    EXPECT_EQ(ControlText(finish, kFinishCopyright), t.copyright);
-    EXPECT_EQ(ControlText(finish, kOk), t.ok);
     Pump(200);
     EXPECT_EQ(WaitForIcon(GetDlgItem(finish, kIcon), installed ? "asterisk" : "hand"),
               installed ? "asterisk" : "hand");

@@ -94,6 +94,16 @@ copy_prefix() {
     fi
 }
 
+# drop_copy DIR PREFIX: the end of a run's prefix copy PREFIX, made in DIR: DIR removed,
+# or with WINE_RUN_KEEP=1 kept and PREFIX named.
+drop_copy() {
+    if [ "${WINE_RUN_KEEP:-0}" = 1 ]; then
+        echo "$(basename "$0"): prefix kept in $2" >&2
+    else
+        rm -rf "$1"
+    fi
+}
+
 # set_resolution PREFIX DPI: the screen resolution of a prefix whose wineserver is not
 # running, in pixels per inch (96, 120 or 144, as Windows 7 at 100, 125 and 150 %), as
 # HKCU\Control Panel\Desktop LogPixels. An empty DPI leaves the prefix as it is.

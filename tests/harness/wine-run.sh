@@ -30,11 +30,7 @@ finish() {
         stop_display "$WINEPREFIX.display"
         rm -rf "$WINEPREFIX.display"
     fi
-    if [ "${WINE_RUN_KEEP:-0}" = 1 ]; then
-        echo "wine-run.sh: prefix kept in $WINEPREFIX" >&2
-    else
-        rm -rf "$WINEPREFIX"
-    fi
+    drop_copy "$WINEPREFIX" "$WINEPREFIX"
 }
 trap finish EXIT
 trap 'exit 130' INT TERM

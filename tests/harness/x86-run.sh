@@ -40,11 +40,7 @@ prefix=$run/prefix
 finish() {
     x86_kill_leftovers "$run"
     stop_display "$run"
-    if [ "${WINE_RUN_KEEP:-0}" = 1 ]; then
-        echo "x86-run.sh: prefix kept in $prefix" >&2
-    else
-        rm -rf "$run"
-    fi
+    drop_copy "$run" "$prefix"
 }
 trap finish EXIT
 trap 'exit 130' INT TERM

@@ -58,9 +58,10 @@ class TemplateReader {
             return Text();
         at += 2;
         WORD ordinal = Next<WORD>();
-        static const char *const classes[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar",
-                                              "ComboBox"};
-        return ordinal >= 0x80 && ordinal <= 0x85 ? classes[ordinal - 0x80] : "#" + std::to_string(ordinal);
+        static const char *const classes[] = {"Button",  "Edit",      "Static",
+                                              "ListBox", "ScrollBar", "ComboBox"};
+        return ordinal >= 0x80 && ordinal <= 0x85 ? classes[ordinal - 0x80]
+                                                  : "#" + std::to_string(ordinal);
     }
     void Align() {
         at = base + ((at - base + 3) & ~3);
