@@ -190,12 +190,6 @@ inline void ExpectEntriesHoldIcons(HWND page, int listId, const std::string &wha
     EXPECT_GE(height, 34) << what;
 }
 
-// Saved into the build tree for a person to look at.
-inline void Keep(HWND window, const std::string &name) {
-    CreateDirectoryA(robot::BinPath("screenshots").c_str(), nullptr);
-    robot::SaveScreenshot(window, robot::BinPath("screenshots\\") + name + ".bmp");
-}
-
 // The window once it has painted: three pictures a third of a second apart alike (a
 // program under emulation takes seconds to paint its lists and buttons). False when it has
 // not settled within `timeoutMs` or is gone.
@@ -220,7 +214,7 @@ inline void ExpectPage(HWND page, const std::string &what) {
     ASSERT_TRUE(page) << what << " did not show";
     robot::ClientPicture picture;
     ASSERT_TRUE(CapturePainted(page, &picture, 30000)) << what << " did not settle";
-    Keep(page, what);
+    e2e::KeepPicture(page, what);
     ExpectWhole(page, what);
     ExpectArtworkCovers(picture, what);
     ExpectOnPanel(page, picture, what);
@@ -232,7 +226,7 @@ inline void ExpectDialog(HWND dialog, const std::string &what) {
     // A moment to paint, for the picture kept: status boxes and the copy page soon go.
     robot::ClientPicture picture;
     CapturePainted(dialog, &picture, 1000);
-    Keep(dialog, what);
+    e2e::KeepPicture(dialog, what, false);
 }
 
 // The road's hook (road.h) that reads each page and dialog from the screen as above; the
