@@ -214,7 +214,10 @@ std::vector<Fault> Rows() {
         // installation goes on.
         {"BadSourceHandleIsShownThenTheSameFileIsTriedAgain", 1, "CopyLZFile=-1*1", nullptr,
          message, error, &Texts::cannotRead, 0, 1, "UNIDRV.DLL", true, Left::kEverything,
-         [](Faults &) { EXPECT_TRUE(GetPrinterState(kColor).exists); }},
+         [](Faults &f) {
+             EXPECT_TRUE(GetPrinterState(kColor).exists);
+             ExpectCopied(f.folder, kColorFiles);
+         }},
     };
 #ifndef _WIN64
     rows.erase(std::remove_if(rows.begin(), rows.end(),
