@@ -264,7 +264,8 @@ if [ -n "$key" ]; then
         grep -E '^(Signature verification|Timestamp Server Signature verification|Number of verified signatures)' \
             "$state/verify.txt" | sed "s/^/  $name.exe: /"
         # Signing appends a certificate table; every resource field must stand as built.
-        if ! python3 "$root/tests/static/check_pe.py" "$exe" >"$state/pe.txt" 2>&1; then
+        if ! python3 "$root/tests/static/check_pe.py" "$exe" \
+            --reference "$root/build/${name#drvsetup_}/$name.exe" >"$state/pe.txt" 2>&1; then
             cat "$state/pe.txt" >&2
             remove_package
             die "the signed $name.exe fails its static checks"

@@ -2,6 +2,7 @@
 // its own progress bar after each, and lets the user cancel between two files.
 #include "install/install.h"
 #include "install/progress.h"
+#include "install/seam.h"
 #include "res/resource.h"
 #include "shell/session.h"
 #include "ui/pages.h"
@@ -175,7 +176,7 @@ static void AskToCancelCopy(HWND page) {
 static int OnCopyCommand(HWND page, WPARAM command, LPARAM lParam) {
     switch (command) {
     case IDOK:
-        SetTimer(page, TIMER_COPY_CLOSE, 1000, NULL);
+        SetTimer(page, TIMER_COPY_CLOSE, SeamWaitLimit("CopyPause", 1000), NULL);
         break;
     case IDCANCEL:
         // lParam 1 is a failed run's own report: its message has been shown already.

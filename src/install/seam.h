@@ -25,8 +25,10 @@ BOOL SeamDeleteFile(const char *path);
 int SeamRunsAsLocalSystem();
 
 // How long, in milliseconds, a run waits for the spooler (`name` "SpoolerWait") or for a
-// deleted printer to let go of its driver ("DriverInUseWait"): `shipped` in the shipped
-// programs; the test builds can shorten it.
+// deleted printer to let go of its driver ("DriverInUseWait"), and how long the wizard
+// pauses so that a person can read the reading status ("ReadingPause"), the writing status
+// ("WritingPause", each of its two) and the finished copy page ("CopyPause"): `shipped` in
+// the shipped programs; the test builds can shorten it.
 DWORD SeamWaitLimit(const char *name, DWORD shipped);
 
 // A function of kernel32 that older systems lack, looked up by name; NULL when missing. The

@@ -10,6 +10,9 @@
 //   LocalSystem=1                the program runs as the LocalSystem account
 //   SpoolerWait=<ms>             the wait for the spooler is that long, not 60 s
 //   DriverInUseWait=<ms>         the wait for a deleted printer's driver, not 10 s
+//   ReadingPause=<ms>            the reading status shows that long, not 1 s
+//   WritingPause=<ms>            each of the writing status's two pauses, not 2 s
+//   CopyPause=<ms>               the copy page stays after its last file, not 1 s
 //   NoProcedure=<name>           kernel32 lacks the function <name> (as older systems do)
 //   NoLibrary=<file name>        that system DLL cannot be loaded at start
 //   WriteProfileString=<error>   the default printer entry cannot be written

@@ -1,6 +1,7 @@
 // The wizard's sequence: the hidden main window opens one page per step, posting itself
 // the next step, and runs the slow steps from one-shot timers.
 #include "install/install.h"
+#include "install/seam.h"
 #include "res/resource.h"
 #include "shell/log.h"
 #include "shell/sequencer.h"
@@ -76,7 +77,7 @@ static void OnTimer(HWND window, WPARAM timer) {
         BeginBusy(window);
         g_statusDialog = OpenStatusDialog(window, IDS_READING_SETUP);
         ShowWindow(g_statusDialog, SW_SHOW);
-        SetTimer(window, TIMER_END_READING, 1000, NULL);
+        SetTimer(window, TIMER_END_READING, SeamWaitLimit("ReadingPause", 1000), NULL);
         break;
     case TIMER_END_READING:
         DestroyWindow(g_statusDialog);
@@ -90,12 +91,12 @@ static void OnTimer(HWND window, WPARAM timer) {
         ShowWindow(g_statusDialog, SW_SHOW);
         UpdateWindow(g_statusDialog);
         g_printerCreated = RegisterDriverAndPrinter();
-        SetTimer(window, TIMER_SECOND_REGISTER, 2000, NULL);
+        SetTimer(window, TIMER_SECOND_REGISTER, SeamWaitLimit("WritingPause", 2000), NULL);
         break;
     case TIMER_SECOND_REGISTER:
         RemovePreviousInstallation();
         g_printerCreated = RegisterDriverAndPrinter();
-        SetTimer(window, TIMER_END_WRITING, 2000, NULL);
+        SetTimer(window, TIMER_END_WRITING, SeamWaitLimit("WritingPause", 2000), NULL);
         break;
     case TIMER_END_WRITING:
         DestroyWindow(g_statusDialog);

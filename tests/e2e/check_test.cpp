@@ -9,50 +9,25 @@
 #include <gtest/gtest.h>
 
 using namespace robot;
+using namespace e2e;
 
 namespace {
 
-#ifdef _WIN64
-const char kProgram[] = "drvsetup_x64.exe";
-const char kEnvironment[] = "Windows x64";
-#else
-const char kProgram[] = "drvsetup_x86.exe";
-const char kEnvironment[] = "Windows NT x86";
-#endif
-
-class Check : public ::testing::Test {
+class Check : public InstallCase {
   protected:
-    Wizard wizard;
-    std::string folder, log;
-    e2e::SpoolerState before;
-    std::string directory;
+    Check() : InstallCase(kOwnBuild) {}
 
     void SetUp() override {
-        folder = std::string("C:\\check\\") +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        log = folder + "\\check.log";
-        directory = DriverDirectory();
-        before = e2e::ReadSpooler(directory, kEnvironment);
-        ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(kProgram)));
-    }
-    void TearDown() override {
-        EXPECT_FALSE(IsRunning(wizard));
-        StopWizard(&wizard);
+        ASSERT_NO_FATAL_FAILURE(InstallCase::SetUp());
+        ASSERT_NO_FATAL_FAILURE(MakeFolder(build.program));
     }
 
-    // Runs the check to its end: its exit code, with the log in `text`.
+    // Runs the check to its end: its exit code, with the log in `text`. A check changes
+    // nothing, whatever it finds.
     DWORD RunCheck(std::string *text, const std::string &more = "") {
-        StopWizard(&wizard);
-        EXPECT_TRUE(StartWizard(&wizard, folder, kProgram, {}, "/quiet /check /log " + log + more));
-        DWORD code = WaitForExit(&wizard, 60000);
-        EXPECT_TRUE(CreatedWindowClasses(wizard).empty()) << "the check made a window";
-        EXPECT_TRUE(ReadWholeFile(log, text));
-        // A check changes nothing, whatever it finds.
-        e2e::SpoolerState after = e2e::ReadSpooler(directory, kEnvironment);
-        EXPECT_EQ(after.printers, before.printers);
-        EXPECT_EQ(after.drivers, before.drivers);
-        EXPECT_EQ(after.files, before.files);
-        EXPECT_EQ(after.versionFiles, before.versionFiles);
+        DWORD code = RunUnattended(build.program, "/quiet /check" + more);
+        EXPECT_TRUE(ReadWholeFile(LogPath(), text));
+        ExpectNothingChanged();
         return code;
     }
 

@@ -1,9 +1,11 @@
-// Hostile setup information files, each run through the whole wizard by the robot with the
-// shipped program: empty, garbled and re-encoded files, odd keys and model entries, copy
-// lists at the reader's limits and names that point outside the driver directory. Each
-// case is driven to the point that decides it and must end on a page, message or finish
-// page a user understands, and never write a file outside the driver directory. The
-// files lie in tests/e2e/corpus/inf; CASES.md there says what each one must give.
+// Hostile setup information files: empty, garbled and re-encoded files, odd keys and model
+// entries, copy lists at the reader's limits and names that point outside the driver
+// directory. The robot reads each file's model page; a few rows, one per kind of outcome,
+// go on through the whole wizard to the point that decides them and must end on a page,
+// message or finish page a user understands; the others end there and are carried out by
+// an unattended run of the shipped program (/quiet, or /quiet /check where nothing is
+// listed), which decides with the same reader. None may write a file outside the driver
+// directory. The files lie in tests/e2e/corpus/inf; CASES.md there says what each must give.
 #include "install_fixture.h"
 #include "robot/robot.h"
 #include "windows_or_wine.h"
@@ -19,13 +21,12 @@ using namespace e2e;
 
 namespace {
 
-const char kProgram[] = "drvsetup_x64.exe";
 const char kSelectModel[] = "Select printer model to install.";
 const char kFileOpenError[] = "File open error.";
-const char kColor[] = "Zelmox J71 Color";
-
-const std::vector<std::string> kColorFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
-                                              "J71.GPD",    "J71.DLL",      "J71COLOR.INI"};
+// The rows driven through the whole wizard, one per kind of outcome.
+const std::set<std::string> kWholeWizard = {"empty.inf",           "copyfiles-1024.inf",
+                                            "line-ends-cr.inf",    "name-parent.inf",
+                                            "model-name-1021.inf", "key-empty-quotes.inf"};
 
 // How a case ends.
 enum class Outcome {
@@ -175,11 +176,9 @@ std::map<std::string, std::string> Snapshot(const std::string &directory) {
     return entries;
 }
 
-class Corpus : public ::testing::TestWithParam<Case> {
+class Corpus : public InstallCase, public ::testing::WithParamInterface<Case> {
   protected:
-    Wizard wizard;
-    std::string folder, parent = "C:\\corpus", driverDirectory;
-    SpoolerState spoolerBefore;
+    std::string parent = "C:\\corpus";
     std::map<std::string, std::map<std::string, std::string>> outsideBefore;
 
     // Every place a name that escapes the driver directory could reach.
@@ -195,26 +194,22 @@ class Corpus : public ::testing::TestWithParam<Case> {
     }
 
     void SetUp() override {
-        ASSERT_FALSE(SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
-        ASSERT_FALSE(BinPath().empty()) << "DRVSETUP_BIN is not set";
+        ASSERT_NO_FATAL_FAILURE(InstallCase::SetUp());
         std::string file = GetParam().file;
         folder = parent + "\\" + file.substr(0, file.size() - 4);
-        driverDirectory = DriverDirectory(kEnvironment);
-        ASSERT_FALSE(driverDirectory.empty());
-
-        ASSERT_TRUE(
-            MakeSetupFolder(folder, SourcePath("tests\\e2e\\corpus\\files"), BinPath(kProgram)));
+        // The unattended runs' logs, where no name of the corpus can reach them.
+        CreateDirectoryA((parent + "\\logs").c_str(), nullptr);
+        logPath = parent + "\\logs\\" + file + ".log";
+        ASSERT_NO_FATAL_FAILURE(MakeFolder(nullptr, "tests\\e2e\\corpus\\files"));
         ASSERT_TRUE(
             CopyOneFile(SourcePath("tests\\e2e\\corpus\\inf\\" + file), folder + "\\J71.INF"));
         // Bait: files a name escaping the setup folder or the driver directory would read.
         CreateDirectoryA((folder + "\\SUB").c_str(), nullptr);
         for (const std::string &where : {std::string("C:"), parent, folder, folder + "\\SUB"})
             ASSERT_TRUE(WriteTextFile(where + "\\EVIL.DLL", "must stay where it is"));
-
-        spoolerBefore = ReadSpooler(driverDirectory);
         for (const std::string &directory : Outside())
             outsideBefore[directory] = Snapshot(directory);
-        ASSERT_TRUE(StartWizard(&wizard, folder, kProgram));
+        ASSERT_NO_FATAL_FAILURE(Start());
     }
 
     void TearDown() override {
@@ -223,17 +218,12 @@ class Corpus : public ::testing::TestWithParam<Case> {
         for (const std::string &directory : Outside())
             EXPECT_EQ(Snapshot(directory), outsideBefore[directory])
                 << "something was written into " << directory;
-        RestoreSpooler(spoolerBefore, driverDirectory);
+        InstallCase::TearDown();
     }
 
-    // The files the case left in the driver directory and in its "3".
+    // The files the case left in the driver directory and in its "3", whole copies.
     void ExpectDriverFiles(const std::vector<std::string> &names) {
-        std::set<std::string> expected = spoolerBefore.files;
-        expected.insert(names.begin(), names.end());
-        EXPECT_EQ(SetOf(FilesIn(driverDirectory)), expected) << "in " << driverDirectory;
-        expected = spoolerBefore.versionFiles;
-        expected.insert(names.begin(), names.end());
-        EXPECT_EQ(SetOf(FilesIn(driverDirectory + "\\3")), expected) << "in its \"3\"";
+        InstallCase::ExpectDriverFiles(names);
         for (const std::string &name : names) {
             std::string copy, source;
             EXPECT_TRUE(ReadWholeFile(folder + "\\" + name, &source));
@@ -291,6 +281,12 @@ class Corpus : public ::testing::TestWithParam<Case> {
             }
         }
         ASSERT_NO_FATAL_FAILURE(Finish(sight, kSucceeded));
+        ExpectInstalledAs(c);
+    }
+
+    // The printer and driver of the chosen model, with its files.
+    void ExpectInstalledAs(const Case &c) {
+        const std::string name = c.models[c.choose];
         PrinterState printer = GetPrinterState(name);
         ASSERT_TRUE(printer.exists) << "no printer \"" << name << "\"";
         EXPECT_EQ(printer.driver, name);
@@ -335,6 +331,40 @@ class Corpus : public ::testing::TestWithParam<Case> {
         EXPECT_EQ(SetOf(DriverNames(kEnvironment)), spoolerBefore.drivers);
         ExpectDriverFiles(c.files);
     }
+
+    // The row carried out unattended: its exit code and log, and what it leaves.
+    void ExpectUnattended(const Case &c) {
+        if (c.outcome == Outcome::kNoModels) {
+            EXPECT_EQ(RunUnattended(build.program, "/quiet /check"), 1603u);
+            ExpectLogged("J71.INF lists no model in [ZelmoxSystems]");
+            ExpectNoNewPrinter();
+            ExpectDriverFiles({});
+            return;
+        }
+        DWORD code = RunUnattended(build.program, "/quiet /model \"" + c.models[c.choose] + "\"");
+        if (c.outcome == Outcome::kInstalled && c.windowsRefusesPrinter) {
+            EXPECT_TRUE(WindowsOrWine(code, (DWORD)1603, (DWORD)0));
+            if (code == 1603) {
+                ExpectNoNewPrinter(); // Windows: the files copied, no printer of the name
+                ExpectDriverFiles(c.files);
+                return;
+            }
+        }
+        if (c.outcome == Outcome::kInstalled) {
+            EXPECT_EQ(code, 0u) << Log();
+            ExpectInstalledAs(c);
+            return;
+        }
+        EXPECT_EQ(code, 1603u) << Log();
+        ExpectLogged(c.outcome == Outcome::kModelRefused
+                         ? "the model has nothing that can be installed"
+                     : c.outcome == Outcome::kOpenError ? "a driver file cannot be copied"
+                                                        : "exit code 1603");
+        ExpectNoNewPrinter();
+        EXPECT_EQ(SetOf(DriverNames(kEnvironment)), spoolerBefore.drivers);
+        ExpectDriverFiles(c.outcome == Outcome::kModelRefused ? std::vector<std::string>{}
+                                                              : c.files);
+    }
 };
 
 TEST_P(Corpus, EndsOnAPageAUserUnderstands) {
@@ -348,6 +378,11 @@ TEST_P(Corpus, EndsOnAPageAUserUnderstands) {
         EXPECT_EQ(ListItems(model, kModelList), c.models);
     else
         EXPECT_TRUE(WindowsOrWine(ListItems(model, kModelList), c.windowsModels, c.models));
+    if (!kWholeWizard.count(c.file)) {
+        ASSERT_NO_FATAL_FAILURE(CancelToTheEnd(wizard, model));
+        ASSERT_NO_FATAL_FAILURE(ExpectUnattended(c));
+        return;
+    }
 
     if (c.outcome == Outcome::kNoModels) {
         EXPECT_EQ(ListSelection(model, kModelList), LB_ERR);
@@ -383,8 +418,8 @@ INSTANTIATE_TEST_SUITE_P(Files, Corpus, ::testing::ValuesIn(Cases()),
                              return name;
                          });
 
-// Every file of the corpus has its case here and its row in CASES.md, and no row or case
-// names a file that is not there.
+// Every file of the corpus has its case here and its row in CASES.md, no row or case names
+// a file that is not there, and every kind of outcome has a row driven through the wizard.
 TEST(CorpusTable, EveryFileHasItsCaseAndItsRow) {
     std::set<std::string> files = SetOf(FilesIn(SourcePath("tests\\e2e\\corpus\\inf")));
     ASSERT_GE(files.size(), 30u);
@@ -392,6 +427,13 @@ TEST(CorpusTable, EveryFileHasItsCaseAndItsRow) {
     for (const Case &c : Cases())
         cases.insert(c.file);
     EXPECT_EQ(cases, files);
+    std::set<Outcome> kinds, driven;
+    for (const Case &c : Cases()) {
+        kinds.insert(c.outcome);
+        if (kWholeWizard.count(c.file))
+            driven.insert(c.outcome);
+    }
+    EXPECT_EQ(driven, kinds);
 
     std::string table;
     ASSERT_TRUE(ReadWholeFile(SourcePath("tests\\e2e\\corpus\\CASES.md"), &table));

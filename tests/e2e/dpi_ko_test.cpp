@@ -9,14 +9,19 @@
 namespace {
 
 #ifdef _WIN64
-const char kProgram[] = "drvsetup_ko64_t.exe";
+const e2e::Build &kBuild = e2e::kKo64Build;
 #else
-const char kProgram[] = "drvsetup_x86.exe";
+const e2e::Build &kBuild = e2e::kX86Build;
 #endif
 
-TEST(Resolution, EveryPageAndDialogOfTheKoreanProgram) {
-    ASSERT_EQ(GetACP(), 949u);
-    dpi::CheckTheRoad("C:\\e2e\\dpi", kProgram, "dpi-ko");
+class Resolution : public e2e::InstallCase {
+  protected:
+    Resolution() : InstallCase(kBuild) {}
+};
+
+TEST_F(Resolution, EveryPageAndDialogOfTheKoreanProgram) {
+    ASSERT_EQ(dpi::ScreenDpi(), dpi::RequestedDpi()) << "the harness did not set the resolution";
+    DriveWholeRoad(&kBuild == &e2e::kX86Build, "", dpi::Checks("dpi-ko"));
 }
 
 } // namespace

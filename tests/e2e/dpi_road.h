@@ -5,6 +5,7 @@
 // page or dialog is cut off by it; the icon lists' entries are as tall as their icons.
 #pragma once
 
+#include "install_fixture.h"
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -189,12 +190,6 @@ inline void ExpectEntriesHoldIcons(HWND page, int listId, const std::string &wha
     EXPECT_GE(height, 34) << what;
 }
 
-// Saved into the build tree for a person to look at.
-inline void Keep(HWND window, const std::string &name) {
-    CreateDirectoryA(robot::BinPath("screenshots").c_str(), nullptr);
-    robot::SaveScreenshot(window, robot::BinPath("screenshots\\") + name + ".bmp");
-}
-
 // The window once it has painted: three pictures a third of a second apart alike (a
 // program under emulation takes seconds to paint its lists and buttons). False when it has
 // not settled within `timeoutMs` or is gone.
@@ -219,7 +214,7 @@ inline void ExpectPage(HWND page, const std::string &what) {
     ASSERT_TRUE(page) << what << " did not show";
     robot::ClientPicture picture;
     ASSERT_TRUE(CapturePainted(page, &picture, 30000)) << what << " did not settle";
-    Keep(page, what);
+    e2e::KeepPicture(page, what);
     ExpectWhole(page, what);
     ExpectArtworkCovers(picture, what);
     ExpectOnPanel(page, picture, what);
@@ -231,55 +226,30 @@ inline void ExpectDialog(HWND dialog, const std::string &what) {
     // A moment to paint, for the picture kept: status boxes and the copy page soon go.
     robot::ClientPicture picture;
     CapturePainted(dialog, &picture, 1000);
-    Keep(dialog, what);
+    e2e::KeepPicture(dialog, what, false);
 }
 
-// Drives `program` through one whole installation from the demo's files in `folder`,
-// checking each page and dialog on the way; `name` prefixes the screenshots. Waits allow
-// for programs starting under emulation.
-inline void CheckTheRoad(const std::string &folder, const char *program, const std::string &name) {
-    ASSERT_EQ(ScreenDpi(), RequestedDpi()) << "the harness did not set the resolution";
+// The road's hook (road.h) that reads each page and dialog from the screen as above; the
+// pictures kept are named `name`-DPI-stop.
+inline e2e::RoadHook Checks(const std::string &name) {
     const std::string shot = name + "-" + std::to_string(ScreenDpi()) + "-";
-    ASSERT_TRUE(robot::MakeSetupFolder(folder, robot::SourcePath("demo"), robot::BinPath(program)));
-    robot::Wizard wizard;
-    ASSERT_TRUE(robot::StartWizard(&wizard, folder, program));
-
-    ExpectDialog(robot::WaitForWindow(wizard, "", robot::kStatusText, 30000), shot + "reading");
-    HWND welcome = robot::WaitForPage(wizard, robot::kWelcomeText, 30000);
-    ExpectPage(welcome, shot + "welcome");
-    if (welcome) {
-        robot::Press(welcome, robot::kCancel);
-        HWND question = robot::WaitForMessageDialog(wizard, 30000);
-        ExpectDialog(question, shot + "question");
-        if (question) {
-            robot::Press(question, robot::kNo);
-            robot::WaitGone(question, 30000);
+    return [shot](e2e::Stop stop, HWND window) {
+        const std::string what = shot + e2e::NameOf(stop);
+        switch (stop) {
+        case e2e::Stop::kWelcome:
+        case e2e::Stop::kFinish:
+            ExpectPage(window, what);
+            break;
+        case e2e::Stop::kModel:
+        case e2e::Stop::kPort:
+            ExpectPage(window, what);
+            ExpectEntriesHoldIcons(
+                window, stop == e2e::Stop::kModel ? robot::kModelList : robot::kPortList, what);
+            break;
+        default:
+            ExpectDialog(window, what);
         }
-        robot::Press(welcome, robot::kNext);
-    }
-
-    HWND model = robot::WaitForPage(wizard, robot::kModelList, 30000);
-    ExpectPage(model, shot + "model");
-    if (model) {
-        ExpectEntriesHoldIcons(model, robot::kModelList, shot + "model");
-        robot::Press(model, robot::kNext);
-    }
-    HWND port = robot::WaitForPage(wizard, robot::kPortList, 30000);
-    ExpectPage(port, shot + "port");
-    if (port) {
-        ExpectEntriesHoldIcons(port, robot::kPortList, shot + "port");
-        robot::Press(port, robot::kNext);
-    }
-    // The copy page stays at least a second after its last file.
-    ExpectDialog(robot::WaitForPage(wizard, robot::kCopyBar, 30000), shot + "copy");
-    HWND writing = robot::WaitForWindow(wizard, "", robot::kStatusText, 30000);
-    ExpectDialog(writing, shot + "writing");
-    HWND finish = robot::WaitForPage(wizard, robot::kFinishText, 60000);
-    ExpectPage(finish, shot + "finish");
-    if (finish)
-        robot::Press(finish, robot::kOk);
-    EXPECT_EQ(robot::WaitForExit(&wizard, 60000), 0u);
-    robot::StopWizard(&wizard);
+    };
 }
 
 } // namespace dpi

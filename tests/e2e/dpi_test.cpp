@@ -5,8 +5,11 @@
 
 namespace {
 
-TEST(Resolution, EveryPageAndDialogOfTheEnglishProgram) {
-    dpi::CheckTheRoad("C:\\e2e\\dpi", "drvsetup_x64.exe", "dpi-en");
+class Resolution : public e2e::InstallCase {};
+
+TEST_F(Resolution, EveryPageAndDialogOfTheEnglishProgram) {
+    ASSERT_EQ(dpi::ScreenDpi(), dpi::RequestedDpi()) << "the harness did not set the resolution";
+    DriveWholeRoad(true, "", dpi::Checks("dpi-en"));
 }
 
 } // namespace

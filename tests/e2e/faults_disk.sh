@@ -50,7 +50,7 @@ trap 'exit 130' INT TERM
 run() {
     local where=$1 case=$2 drivers output
     prefix=$(mktemp -d "$state/run.XXXXXX") || die "cannot make a prefix"
-    cp -a "$state/template/." "$prefix/" || die "cannot copy the template prefix"
+    copy_prefix "$state/template" "$prefix" || die "cannot copy the template prefix"
     drivers=$prefix/drive_c/windows/system32/spool/drivers/x64
     mkdir -p "$drivers/3"
     if [ "$where" = x64 ]; then mounted=$drivers; else mounted=$drivers/3; fi

@@ -1,9 +1,10 @@
-// What whole installations have in common when the robot drives them: the demo's laser
-// model, the spooler state a case may change and puts back, what the wizard shows next, and
-// a fixture for cases of one build (the x64 build unless a case names another) that each
-// start from a setup folder of their own and leave the spooler as they found it.
+// What whole installations have in common when the robot drives them: the demo's models,
+// the spooler state a case may change and puts back, what the wizard shows next, and the
+// one fixture of every end-to-end case: a build (the x64 build unless a case names
+// another), a setup folder of the case's own and the spooler left as it was found.
 #pragma once
 
+#include "road.h"
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +21,19 @@ const char kEnvironment[] = "Windows x64";
 const char kSucceeded[] = "The Installation has done successfully.";
 const char kFailed[] = "The Installation has failed.";
 const char kLaser[] = "Zelmox J71 Laser";
-// The demo's list for the laser model, in order, without its at signs.
-const std::vector<std::string> kLaserFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
-                                              "J71.GPD",    "J71.DLL",      "J71LASER.INI"};
+const char kColor[] = "Zelmox J71 Color";
+// The demo's lists of the laser and colour models (demo/J71.INF), in order, without their
+// at signs.
+inline const std::vector<std::string> kLaserFiles = DemoFiles(kLaser);
+inline const std::vector<std::string> kColorFiles = DemoFiles(kColor);
+// What a wait for the wizard allows: a process starts in about 2.5 s under emulation.
+#ifdef _WIN64
+const DWORD kSlow = 15000;
+#else
+const DWORD kSlow = 30000;
+#endif
+// The pauses a person needs, shortened in the test builds for the cases not about them.
+const char kQuickPauses[] = "ReadingPause=0;WritingPause=0;CopyPause=0";
 
 inline std::set<std::string> SetOf(const std::vector<std::string> &names) {
     return std::set<std::string>(names.begin(), names.end());
@@ -152,13 +163,13 @@ inline void TruncateCompressed(const std::string &folder, const std::string &nam
 // finish page closed, and the program ends with 0.
 inline void CancelToTheEnd(robot::Wizard &wizard, HWND page) {
     ASSERT_TRUE(robot::Press(page, robot::kCancel));
-    HWND question = robot::WaitForMessageDialog(wizard);
+    HWND question = robot::WaitForMessageDialog(wizard, kSlow);
     ASSERT_TRUE(question) << "no cancel question";
     ASSERT_TRUE(robot::Press(question, robot::kYes));
-    HWND finish = robot::WaitForPage(wizard, robot::kFinishText);
+    HWND finish = robot::WaitForPage(wizard, robot::kFinishText, kSlow);
     ASSERT_TRUE(finish) << "no finish page";
     ASSERT_TRUE(robot::Press(finish, robot::kOk));
-    EXPECT_EQ(robot::WaitForExit(&wizard, 15000), 0u);
+    EXPECT_EQ(robot::WaitForExit(&wizard, kSlow), 0u);
 }
 
 struct SpoolerState {
@@ -202,6 +213,7 @@ struct Sight {
     Shown what = Shown::kNothing;
     HWND window = nullptr;
     std::string caption, text;
+    std::vector<int> buttons; // a system message box's
 };
 
 inline Sight WaitForOneOf(const robot::Wizard &wizard, const std::vector<Shown> &wanted,
@@ -221,14 +233,17 @@ inline Sight WaitForOneOf(const robot::Wizard &wizard, const std::vector<Shown> 
             return sight;
         }
         if (wants(Shown::kSystemBox) && robot::FindSystemMessageBox(wizard, &box)) {
-            sight = {Shown::kSystemBox, box.window, box.caption, box.text};
+            sight = {Shown::kSystemBox, box.window, box.caption, box.text, box.buttons};
             return sight;
         }
         if (wants(Shown::kPortPage) && (window = robot::FindWindowOf(wizard, "", robot::kPortList)))
-            return {Shown::kPortPage, window, robot::TextOf(window), ""};
+            return {Shown::kPortPage, window, robot::TextOf(window), "", {}};
         if (wants(Shown::kFinish) && (window = robot::FindWindowOf(wizard, "", robot::kFinishText)))
-            return {Shown::kFinish, window, robot::TextOf(window),
-                    robot::ControlText(window, robot::kFinishText)};
+            return {Shown::kFinish,
+                    window,
+                    robot::TextOf(window),
+                    robot::ControlText(window, robot::kFinishText),
+                    {}};
         if (robot::Now() >= end || !robot::IsRunning(wizard))
             return sight;
         robot::Pump(10);
@@ -265,11 +280,12 @@ inline void ExpectMessage(const Sight &sight, const std::string &caption, const 
     ASSERT_TRUE(robot::WaitGone(sight.window));
 }
 
-// The system message box, answered with OK.
+// The system message box, with OK alone, answered with it.
 inline void ExpectBox(const Sight &sight, const std::string &caption, const std::string &text) {
     ASSERT_EQ(sight.what, Shown::kSystemBox) << "saw " << Describe(sight);
     EXPECT_EQ(sight.caption, caption);
     EXPECT_EQ(sight.text, text);
+    EXPECT_EQ(sight.buttons, std::vector<int>{IDOK});
     ASSERT_TRUE(robot::Press(sight.window, IDOK));
     ASSERT_TRUE(robot::WaitGone(sight.window));
 }
@@ -280,8 +296,37 @@ struct Build {
     const char *environment; // the spooler environment it installs for
     const char *succeeded;   // its finish page's text after a success, and after a failure
     const char *failed;
+    const char *testProgram = nullptr; // its test build where one runs here, copied beside it
+    const Texts *texts = &kEnglish;
 };
-const Build kX64Build = {"drvsetup_x64.exe", kEnvironment, kSucceeded, kFailed};
+const Build kX64Build = {"drvsetup_x64.exe",   kEnvironment, kSucceeded, kFailed,
+                         "drvsetup_x64_t.exe", &kEnglish};
+// The Korean test build on 64-bit Wine, where no printer can be made on its driver, and
+// the shipped Korean program on the 32-bit platform.
+const Build kKo64Build = {"drvsetup_ko64_t.exe", "Windows NT x86", kKorean.succeeded,
+                          kKorean.failed,        nullptr,          &kKorean};
+const Build kX86Build = {"drvsetup_x86.exe", "Windows NT x86", kKorean.succeeded,
+                         kKorean.failed,     nullptr,          &kKorean};
+#ifdef _WIN64
+const Build &kOwnBuild = kX64Build; // the build a test program of this tree drives
+#else
+const Build &kOwnBuild = kX86Build;
+#endif
+
+inline bool IsTestBuild(const std::string &program) {
+    return program.size() > 6 && program.compare(program.size() - 6, 6, "_t.exe") == 0;
+}
+
+// `environment` for a test build with the pauses shortened, in its DRVSETUP_FAULTS.
+inline std::vector<std::string> WithQuickPauses(std::vector<std::string> environment) {
+    for (std::string &entry : environment)
+        if (entry.compare(0, 16, "DRVSETUP_FAULTS=") == 0) {
+            entry += std::string(";") + kQuickPauses;
+            return environment;
+        }
+    environment.push_back(std::string("DRVSETUP_FAULTS=") + kQuickPauses);
+    return environment;
+}
 
 // The printer of `model` on `port` and its driver as the spooler reports them after a
 // whole installation: registered at level 6 for `environment`, its files in the
@@ -315,26 +360,32 @@ inline void ExpectRegistered(const std::string &model, const char *environment,
     EXPECT_EQ(dependents, files);
 }
 
-// One case of one build: a setup folder of its own under C:\faults, the spooler and the
-// driver directory found at the start and put back at the end, for the next case.
+// One case of one build: a setup folder of its own under C:\e2e, the spooler, the driver
+// directory and the default printer found at the start, and the spooler put back at the
+// end, for the next case.
 class InstallCase : public ::testing::Test {
   protected:
     explicit InstallCase(const Build &build = kX64Build) : build(build) {}
 
     const Build build;
     robot::Wizard wizard;
-    std::string folder, driverDirectory, versionDirectory;
+    std::string folder, driverDirectory, versionDirectory, deviceBefore;
+    std::string logPath; // where unattended runs log; empty: setup.log in the setup folder
     SpoolerState spoolerBefore;
+    // Whether a test build's pauses are shortened (the cases about them set it false).
+    bool quick = true;
 
     void SetUp() override {
         ASSERT_FALSE(robot::SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
         ASSERT_FALSE(robot::BinPath().empty()) << "DRVSETUP_BIN is not set";
-        folder = std::string("C:\\faults\\") +
+        folder = std::string("C:\\e2e\\") +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(folder.begin(), folder.end(), '/', '_');
         driverDirectory = robot::DriverDirectory(build.environment);
         versionDirectory = driverDirectory + "\\3";
         ASSERT_FALSE(driverDirectory.empty());
         spoolerBefore = ReadSpooler(driverDirectory, build.environment);
+        deviceBefore = robot::ProfileDevice();
     }
 
     void TearDown() override {
@@ -343,15 +394,61 @@ class InstallCase : public ::testing::Test {
         RestoreSpooler(spoolerBefore, driverDirectory, build.environment);
     }
 
-    // The setup folder: the files of `source` (the demo's unless given) and the program.
+    // The setup folder: the files of `source` (the demo's unless given) and `program`, or
+    // else the build's program and its test build.
     void MakeFolder(const char *program = nullptr, const std::string &source = "demo") {
         ASSERT_TRUE(robot::MakeSetupFolder(folder, robot::SourcePath(source),
                                            robot::BinPath(program ? program : build.program)));
+        if (!program && build.testProgram)
+            ASSERT_TRUE(robot::CopyOneFile(robot::BinPath(build.testProgram),
+                                           folder + "\\" + build.testProgram));
     }
 
-    void Start(const char *program = nullptr, const std::vector<std::string> &environment = {}) {
-        ASSERT_TRUE(
-            robot::StartWizard(&wizard, folder, program ? program : build.program, environment));
+    // Starts `program`, or else the build's test build where there is one, or else its
+    // program; a test build with its pauses shortened unless `quick` is false.
+    void Start(const char *program = nullptr, const std::vector<std::string> &environment = {},
+               const std::string &arguments = "") {
+        std::string name = program             ? program
+                           : build.testProgram ? build.testProgram
+                                               : build.program;
+        ASSERT_TRUE(robot::StartWizard(
+            &wizard, folder, name,
+            quick && IsTestBuild(name) ? WithQuickPauses(environment) : environment, arguments));
+    }
+
+    // The whole road (road.h) with the build's own program, its shipped pauses and texts, a
+    // picture of each stop in the build tree's screenshots (`shots`-NN-stop, none when
+    // empty), and on the way what every road holds to: the demo's models listed, the
+    // spooler's ports with COM1: chosen (the prefix has no infrared port), the copy into the
+    // spooler's own driver directory, and the default printer left alone until OK. `more`
+    // sees each stop first.
+    void DriveWholeRoad(bool installed, const std::string &shots, const RoadHook &more = nullptr) {
+        if (build.texts == &kKorean)
+            ASSERT_EQ(GetACP(), 949u) << "the Korean program runs under code page 949";
+        quick = false;
+        ASSERT_NO_FATAL_FAILURE(MakeFolder(build.program));
+        ASSERT_NO_FATAL_FAILURE(Start(build.program));
+        const std::vector<std::string> ports = robot::Ports();
+        const int com1 = (int)(std::find(ports.begin(), ports.end(), "COM1:") - ports.begin());
+        RoadHook pictures = Screenshots(shots);
+        auto hook = [&](Stop stop, HWND window) {
+            if (more)
+                more(stop, window);
+            if (!shots.empty())
+                pictures(stop, window);
+            if (stop == Stop::kModel)
+                EXPECT_EQ(robot::ListItems(window, robot::kModelList), DemoModels());
+            if (stop == Stop::kPort) {
+                EXPECT_EQ(robot::ListItems(window, robot::kPortList), ports);
+                EXPECT_EQ(robot::ListSelection(window, robot::kPortList), com1);
+            }
+            if (stop == Stop::kCopy)
+                EXPECT_EQ(robot::ControlText(window, robot::kCopyDirectory),
+                          robot::DriverDirectory() + "\\");
+            if (stop == Stop::kFinish)
+                EXPECT_EQ(robot::ProfileDevice(), deviceBefore) << "changed before OK";
+        };
+        ASSERT_NO_FATAL_FAILURE(DriveRoad(wizard, *build.texts, installed, hook, kSlow));
     }
 
     // The unattended run of `program` with `arguments` and a fresh log (logPath), to its
@@ -363,7 +460,7 @@ class InstallCase : public ::testing::Test {
         DeleteFileA(LogPath().c_str());
         EXPECT_TRUE(robot::StartWizard(&wizard, folder, program, environment,
                                        arguments + " /log " + LogPath()));
-        DWORD code = robot::WaitForExit(&wizard, 90000);
+        DWORD code = robot::WaitForExit(&wizard, 8 * kSlow);
         EXPECT_TRUE(robot::CreatedWindowClasses(wizard).empty())
             << "an unattended run made a window";
         robot::StopWizard(&wizard);
@@ -371,7 +468,7 @@ class InstallCase : public ::testing::Test {
     }
 
     std::string LogPath() const {
-        return folder + "\\setup.log";
+        return logPath.empty() ? folder + "\\setup.log" : logPath;
     }
 
     std::string Log() {
@@ -385,17 +482,18 @@ class InstallCase : public ::testing::Test {
         EXPECT_NE(log.find(part), std::string::npos) << "not logged: " << part << "\n" << log;
     }
 
-    // Welcome page, the first model, the port page with its first choice, Next.
-    void WalkToCopy() {
-        HWND welcome = robot::WaitForPage(wizard, robot::kWelcomeText);
+    // Welcome page, the model `model` (the first unless given), the port page with its
+    // first choice, Next.
+    void WalkToCopy(int model = 0) {
+        HWND welcome = robot::WaitForPage(wizard, robot::kWelcomeText, kSlow);
         ASSERT_TRUE(welcome) << "no welcome page";
         robot::Press(welcome, robot::kNext);
-        HWND model = robot::WaitForPage(wizard, robot::kModelList);
-        ASSERT_TRUE(model) << "no model page";
-        ASSERT_TRUE(robot::ListSelect(model, robot::kModelList, 0));
-        robot::Press(model, robot::kNext);
-        ASSERT_TRUE(robot::WaitGone(model)) << "the model page stayed open";
-        HWND port = robot::WaitForPage(wizard, robot::kPortList);
+        HWND page = robot::WaitForPage(wizard, robot::kModelList, kSlow);
+        ASSERT_TRUE(page) << "no model page";
+        ASSERT_TRUE(robot::ListSelect(page, robot::kModelList, model));
+        robot::Press(page, robot::kNext);
+        ASSERT_TRUE(robot::WaitGone(page, kSlow)) << "the model page stayed open";
+        HWND port = robot::WaitForPage(wizard, robot::kPortList, kSlow);
         ASSERT_TRUE(port) << "no port page";
         robot::Press(port, robot::kNext);
     }
@@ -420,6 +518,19 @@ class InstallCase : public ::testing::Test {
         expected = spoolerBefore.versionFiles;
         expected.insert(names.begin(), names.end());
         EXPECT_EQ(SetOf(robot::FilesIn(versionDirectory)), expected) << "in its \"3\"";
+    }
+
+    // Nothing of the machine changed since `state`: no printer, driver, driver file or
+    // default printer.
+    void ExpectNothingChanged(const SpoolerState &state) {
+        EXPECT_EQ(SetOf(robot::Printers()), state.printers);
+        EXPECT_EQ(SetOf(robot::DriverNames(build.environment)), state.drivers);
+        EXPECT_EQ(SetOf(robot::FilesIn(driverDirectory)), state.files);
+        EXPECT_EQ(SetOf(robot::FilesIn(versionDirectory)), state.versionFiles);
+        EXPECT_EQ(robot::ProfileDevice(), deviceBefore);
+    }
+    void ExpectNothingChanged() {
+        ExpectNothingChanged(spoolerBefore);
     }
 
     void ExpectNoPrinterOrDriverOfTheModel() {

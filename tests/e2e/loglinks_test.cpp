@@ -63,18 +63,7 @@ class LogLinks : public InstallCase {
                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
         CreateDirectoryA("C:\\outside", nullptr);
         ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
-        ASSERT_TRUE(WriteWholeFile(outside + "\\precious.txt", kPrecious));
-    }
-
-    static bool WriteWholeFile(const std::string &path, const std::string &text) {
-        HANDLE file =
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        DWORD written;
-        BOOL ok = WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr);
-        CloseHandle(file);
-        return ok && written == text.size();
+        ASSERT_TRUE(WriteTextFile(outside + "\\precious.txt", kPrecious));
     }
 
     // An unattended installation logging to `log`: its exit code.

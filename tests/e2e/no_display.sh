@@ -26,7 +26,7 @@ finish() {
 }
 trap finish EXIT
 trap 'exit 130' INT TERM
-cp -a "$state/template/." "$WINEPREFIX/" || die "cannot copy the template prefix"
+copy_prefix "$state/template" "$WINEPREFIX" || die "cannot copy the template prefix"
 setup=$WINEPREFIX/drive_c/nodisplay
 mkdir -p "$setup"
 cp "$source"/demo/* "$bin/drvsetup_x64.exe" "$setup/" || die "cannot make the setup folder"

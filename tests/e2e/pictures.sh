@@ -47,7 +47,7 @@ en)
     }
     trap finish EXIT
     trap 'exit 130' INT TERM
-    cp -a "$state/template/." "$WINEPREFIX/" || die "cannot copy the template prefix"
+    copy_prefix "$state/template" "$WINEPREFIX" || die "cannot copy the template prefix"
     # A display of its own: no window of a test running beside it can cover a page.
     start_display "$run"
     DISPLAY=$(cat "$run/display")

@@ -8,7 +8,6 @@
 // drvsetup_x64 (and the test build without SetDefaultDllDirectories); built for i686 the
 // shipped drvsetup_x86 on the 32-bit platform.
 #include "install_fixture.h"
-#include "korean_fixture.h"
 #include "robot/robot.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +21,6 @@ using namespace e2e;
 
 namespace {
 
-#ifdef _WIN64
-const Build kBuild = kX64Build;
-const DWORD kSlow = 15000;
-#else
-const Build kBuild = {korean::kShippedProgram, korean::kEnvironment, korean::kSucceeded,
-                      korean::kFailed};
-const DWORD kSlow = 30000; // a process starts in about 2.5 s under emulation
-#endif
-
 // The search order the harness sets for the whole test (WINE_RUN_DLLOVERRIDES): Wine takes
 // it from the environment the process tree starts with, not from one handed to a child.
 const char kPlantedFirst[] =
@@ -38,7 +28,7 @@ const char kPlantedFirst[] =
 
 class Planted : public InstallCase {
   protected:
-    Planted() : InstallCase(kBuild) {}
+    Planted() : InstallCase(kOwnBuild) {}
 
     void SetUp() override {
         char overrides[1024] = "";
@@ -69,18 +59,8 @@ class Planted : public InstallCase {
 
     // An unattended installation of the laser model on LPT1:, logged; its exit code.
     DWORD RunQuiet(const char *program, const std::vector<std::string> &environment) {
-        EXPECT_TRUE(StartWizard(&wizard, folder, program, environment,
-                                "/quiet /model \"" + std::string(kLaser) + "\" /port LPT1: /log " +
-                                    folder + "\\setup.log"));
-        DWORD code = WaitForExit(&wizard, 120000);
-        StopWizard(&wizard);
-        return code;
-    }
-
-    std::string Log() {
-        std::string log;
-        EXPECT_TRUE(ReadWholeFile(folder + "\\setup.log", &log));
-        return log;
+        return RunUnattended(
+            program, "/quiet /model \"" + std::string(kLaser) + "\" /port LPT1:", environment);
     }
 
     // The whole road with the first model and port, ending on the success page; the
@@ -97,7 +77,7 @@ class Planted : public InstallCase {
 
 TEST_F(Planted, TheWizardInstallsWithNoPlantedDllLoaded) {
     ASSERT_NO_FATAL_FAILURE(Plant());
-    ASSERT_NO_FATAL_FAILURE(InstallThroughTheWizard(nullptr, {}));
+    ASSERT_NO_FATAL_FAILURE(InstallThroughTheWizard(build.program, {}));
     EXPECT_EQ(Marks(), std::vector<std::string>{}) << "planted DLLs were loaded";
 }
 

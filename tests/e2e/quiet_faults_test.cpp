@@ -18,12 +18,9 @@ const char kPortsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports
 
 class QuietFaults : public InstallCase {
   protected:
-    std::string deviceBefore;
-
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(InstallCase::SetUp());
         ASSERT_NO_FATAL_FAILURE(MakeFolder(kTestProgram));
-        deviceBefore = ProfileDevice();
     }
 
     // Runs the test build unattended with `faults` injected; its exit code.

@@ -15,10 +15,6 @@ using namespace e2e;
 
 namespace {
 
-const char kColor[] = "Zelmox J71 Color";
-const std::vector<std::string> kColorFiles = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP",
-                                              "J71.GPD",    "J71.DLL",      "J71COLOR.INI"};
-
 std::vector<std::string> Lines(const std::string &text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -27,30 +23,12 @@ std::vector<std::string> Lines(const std::string &text) {
     return lines;
 }
 
-class Quiet : public ::testing::Test {
+class Quiet : public InstallCase {
   protected:
-    Wizard wizard;
-    std::string folder, driverDirectory, logPath;
-    SpoolerState before;
-    std::string deviceBefore;
-
     void SetUp() override {
-        ASSERT_FALSE(SourcePath().empty()) << "DRVSETUP_SOURCE is not set";
-        folder = std::string("C:\\quiet\\") +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_NO_FATAL_FAILURE(InstallCase::SetUp());
         logPath = folder + "\\setup.log";
-        driverDirectory = DriverDirectory(kEnvironment);
-        ASSERT_FALSE(driverDirectory.empty());
-        before = ReadSpooler(driverDirectory);
-        deviceBefore = ProfileDevice();
-        ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath("drvsetup_x64.exe")));
-        ASSERT_TRUE(CopyOneFile(BinPath("drvsetup_x64_t.exe"), folder + "\\drvsetup_x64_t.exe"));
-    }
-
-    void TearDown() override {
-        EXPECT_FALSE(IsRunning(wizard)) << "the program was still running";
-        StopWizard(&wizard);
-        RestoreSpooler(before, driverDirectory);
+        ASSERT_NO_FATAL_FAILURE(MakeFolder());
     }
 
     // Runs the program with `arguments` to its end; its exit code.
@@ -61,21 +39,6 @@ class Quiet : public ::testing::Test {
         DWORD code = WaitForExit(&wizard, 60000);
         EXPECT_TRUE(CreatedWindowClasses(wizard).empty()) << "an unattended run made a window";
         return code;
-    }
-
-    std::string Log() {
-        std::string text;
-        EXPECT_TRUE(ReadWholeFile(logPath, &text)) << "no log " << logPath;
-        return text;
-    }
-
-    // Nothing of the machine changed: no printer, driver, driver file or default printer.
-    void ExpectNothingChanged() {
-        EXPECT_EQ(SetOf(Printers()), before.printers);
-        EXPECT_EQ(SetOf(DriverNames(kEnvironment)), before.drivers);
-        EXPECT_EQ(SetOf(FilesIn(driverDirectory)), before.files);
-        EXPECT_EQ(SetOf(FilesIn(driverDirectory + "\\3")), before.versionFiles);
-        EXPECT_EQ(ProfileDevice(), deviceBefore);
     }
 };
 

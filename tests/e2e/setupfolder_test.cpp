@@ -130,9 +130,9 @@ class SetupFolder : public InstallCase {
 // characters: the setup information file, a plain file, a compressed one and one under
 // its compressed name all work.
 TEST_F(SetupFolder, TheWizardInstallsFromAFolderAsDeepAsPathsAllow) {
-    ASSERT_NO_FATAL_FAILURE(
-        MakeDeepFolder(MAX_PATH - 1 - 1 - strlen("drvsetup_x64.exe"), "drvsetup_x64.exe"));
-    ASSERT_EQ((folder + "\\drvsetup_x64.exe").size(), (size_t)MAX_PATH - 1);
+    const char *program = build.testProgram;
+    ASSERT_NO_FATAL_FAILURE(MakeDeepFolder(MAX_PATH - 1 - 1 - strlen(program), program));
+    ASSERT_EQ((folder + "\\" + program).size(), (size_t)MAX_PATH - 1);
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(WalkToCopy());
     ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kSucceeded));
@@ -191,7 +191,8 @@ TEST_F(SetupFolder, DriverFilesAndTheDateComeFromTheSetupFolderAlone) {
     EXPECT_FALSE(FileExists(driverDirectory + "\\UNIDRV.HLP"));
     ExpectNoPrinterOrDriverOfTheModel();
 
-    ASSERT_TRUE(StartWizard(&wizard, folder, "drvsetup_x64.exe", environment, "", current));
+    ASSERT_TRUE(StartWizard(&wizard, folder, "drvsetup_x64_t.exe", WithQuickPauses(environment), "",
+                            current));
     ASSERT_NO_FATAL_FAILURE(WalkToCopy());
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(NextSight(wizard), "Error", "File open error."));
     ASSERT_NO_FATAL_FAILURE(ExpectFinish(NextSight(wizard), kFailed));

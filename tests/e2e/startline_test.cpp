@@ -12,26 +12,21 @@ using namespace robot;
 namespace {
 
 #ifdef _WIN64
-const char kProgram[] = "drvsetup_x64.exe";
 const char kFolder[] = "C:\\Treiber\\Drucker_für_Büro";
-const char kEnvironment[] = "Windows x64";
 #else
-const char kProgram[] = "drvsetup_x86.exe";
 const char kFolder[] = "C:\\드라이버\\프린터_설치";
-const char kEnvironment[] = "Windows NT x86";
 #endif
 
-class StartLine : public ::testing::Test {
+class StartLine : public e2e::InstallCase {
   protected:
-    Wizard wizard;
-    std::string line = std::string(kFolder) + "\\" + kProgram;
+    StartLine() : InstallCase(e2e::kOwnBuild) {}
+    std::string line;
 
     void SetUp() override {
-        ASSERT_TRUE(MakeSetupFolder(kFolder, SourcePath("demo"), BinPath(kProgram)));
-    }
-    void TearDown() override {
-        EXPECT_FALSE(IsRunning(wizard)) << "the program was still running";
-        StopWizard(&wizard);
+        ASSERT_NO_FATAL_FAILURE(InstallCase::SetUp());
+        folder = kFolder;
+        line = folder + "\\" + build.program;
+        ASSERT_NO_FATAL_FAILURE(MakeFolder(build.program));
     }
 };
 
@@ -46,7 +41,7 @@ TEST_F(StartLine, AnUnquotedPathIsTheProgramsNameAndTheRestItsArguments) {
     EXPECT_NE(text.find("args     model \"Zelmox J71 Laser\", port LPT1:"), std::string::npos)
         << text;
     EXPECT_EQ(GetPrinterState(e2e::kLaser).port, "LPT1:");
-    EXPECT_TRUE(GetDriverState(e2e::kLaser, kEnvironment).exists);
+    EXPECT_TRUE(GetDriverState(e2e::kLaser, build.environment).exists);
 }
 
 // A person's run reads its switches the same way: /? is the usage, not a wrong line.

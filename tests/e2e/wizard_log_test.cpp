@@ -23,7 +23,7 @@ class WizardLog : public InstallCase {
 TEST_F(WizardLog, EveryStepOfAnInstallationIsLogged) {
     ASSERT_NO_FATAL_FAILURE(MakeFolder());
     const std::string log = folder + "\\wizard.log";
-    ASSERT_TRUE(StartWizard(&wizard, folder, build.program, {}, "/log " + log));
+    ASSERT_NO_FATAL_FAILURE(Start(nullptr, {}, "/log " + log));
     ASSERT_NO_FATAL_FAILURE(WalkToCopy());
     Sight sight = NextSight(wizard);
     ASSERT_EQ(sight.what, Shown::kFinish) << "saw " << Describe(sight);

@@ -5,7 +5,8 @@
 #     WINE  the Wine loader of the prefix, split at spaces (default /usr/lib/wine/wine64;
 #           for a 32-bit prefix the 32-bit loader, /usr/lib/wine/wine)
 # Sourced instead, it only defines korean_fonts, which takes the command that runs a Wine
-# program in the prefix as its arguments (a shell function will do):
+# program in the prefix as its arguments (a shell function will do, such as common.sh's
+# registry_file PREFIX, which writes the prefix's registry file itself):
 #   . korean-fonts.sh; korean_fonts /usr/lib/wine/wine64
 # Like every registry change, it takes effect in the next processes of the prefix.
 #

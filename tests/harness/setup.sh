@@ -24,14 +24,18 @@ if [ ! -f "$state/template.ready" ]; then
     [ -d "$WINEPREFIX" ] && { "$WINESERVER" -k 2>/dev/null; rm -rf "$WINEPREFIX"; }
     LANG=C.UTF-8 LC_ALL= "$WINE" wineboot -i >"$state/wineboot.log" 2>&1 9>&- ||
         die "wineboot failed: $(tail -5 "$state/wineboot.log")"
-    wine_reg add 'HKCU\Software\Wine' /v Version /d win7 /f || die "cannot set win7"
+    # The settings go straight into the registry files once the wineserver has saved them
+    # and ended: no Wine process that a busy machine could hold past a limit.
+    "$WINESERVER" -w
+    registry_file "$WINEPREFIX" reg add 'HKCU\Software\Wine' /v Version /d win7 /f ||
+        die "cannot set win7"
     # Unmanaged windows: no window manager, and no 2 s wait at every hide or close.
-    wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f ||
+    registry_file "$WINEPREFIX" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f ||
         die "cannot set X11 Driver Managed=N"
     # Arial's metrics and linked Hangul for the Korean build's pages; English runs keep
     # the same faces.
-    WINE=$WINE "$(dirname "$0")/korean-fonts.sh" || die "cannot set the Korean fonts"
-    "$WINESERVER" -w
+    . "$(dirname "$0")/korean-fonts.sh"
+    korean_fonts registry_file "$WINEPREFIX" || die "cannot set the Korean fonts"
     # Wine's own fonts (Marlett draws the caption buttons), which this Wine does not find.
     "$(dirname "$0")/wine-fonts.sh" || die "cannot link Wine's fonts into the template"
     touch "$state/template.ready"

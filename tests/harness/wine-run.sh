@@ -30,17 +30,13 @@ finish() {
         stop_display "$WINEPREFIX.display"
         rm -rf "$WINEPREFIX.display"
     fi
-    if [ "${WINE_RUN_KEEP:-0}" = 1 ]; then
-        echo "wine-run.sh: prefix kept in $WINEPREFIX" >&2
-    else
-        rm -rf "$WINEPREFIX"
-    fi
+    drop_copy "$WINEPREFIX" "$WINEPREFIX"
 }
 trap finish EXIT
 trap 'exit 130' INT TERM
 
-cp -a "$state/template/." "$WINEPREFIX/" || die "cannot copy the template prefix"
-# Before the copy's first process: the resolution is read as each process starts.
+copy_prefix "$state/template" "$WINEPREFIX" || die "cannot copy the template prefix"
+# The copy's settings go into its registry files before its first process.
 set_resolution "$WINEPREFIX" "${WINE_RUN_DPI:-}" || die "cannot set the resolution $WINE_RUN_DPI"
 
 case $(basename "$program") in
@@ -50,7 +46,7 @@ case $(basename "$program") in
     export LANG=ko_KR.UTF-8
     # The template's system fonts (captions, menus) carry the Western character set; without
     # them Wine derives them from the Korean locale, as a Korean Windows has them.
-    wine_reg delete 'HKCU\Control Panel\Desktop\WindowMetrics' /f ||
+    registry_file "$WINEPREFIX" reg delete 'HKCU\Control Panel\Desktop\WindowMetrics' /f ||
         die "cannot reset the window metrics"
     ;;
 *)
@@ -61,7 +57,7 @@ esac
 unset LC_ALL LC_CTYPE LC_MESSAGES LANGUAGE
 
 if [ -n "${WINE_RUN_VERSION:-}" ]; then
-    wine_reg add 'HKCU\Software\Wine' /v Version /d "$WINE_RUN_VERSION" /f ||
+    registry_file "$WINEPREFIX" reg add 'HKCU\Software\Wine' /v Version /d "$WINE_RUN_VERSION" /f ||
         die "cannot set the Windows version $WINE_RUN_VERSION"
 fi
 

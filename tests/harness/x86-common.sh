@@ -64,22 +64,6 @@ x86_wine() {
         exit $status' bash "$PWD" "$X86_PRELOAD" "$X86_WINESERVER" "$mode" "$@" 8>&- 9>&-
 }
 
-# A copy of a booted prefix for one run. The builtin DLLs and programs (over 500 MB) are
-# hard links to the template's, which nothing writes; the registry, the settings files and
-# the spooler's directories, which Wine and the tests change in place, are real copies.
-x86_copy_prefix() {
-    local from=$1 to=$2
-    if cp -al "$from/." "$to/" 2>/dev/null; then
-        (cd "$from" && find . -type f \( -path './drive_c/windows/system32/spool/*' -o ! \( \
-            -iname '*.dll' -o -iname '*.exe' -o -iname '*.nls' -o -iname '*.sys' -o \
-            -iname '*.drv' -o -iname '*.vxd' -o -iname '*.ocx' -o -iname '*.cpl' -o \
-            -iname '*.acm' -o -iname '*.tlb' \) \) -print0 |
-            xargs -0r cp -a --remove-destination --parents -t "$to")
-    else
-        rm -rf "${to:?}"/* && cp -a "$from/." "$to/"
-    fi
-}
-
 # Ends, by their process ids, the processes left running in the chroot for prefixes under
 # DIR (a test killed at its timeout leaves its Wine processes and wineserver behind).
 x86_kill_leftovers() {

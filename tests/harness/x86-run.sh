@@ -40,25 +40,18 @@ prefix=$run/prefix
 finish() {
     x86_kill_leftovers "$run"
     stop_display "$run"
-    if [ "${WINE_RUN_KEEP:-0}" = 1 ]; then
-        echo "x86-run.sh: prefix kept in $prefix" >&2
-    else
-        rm -rf "$run"
-    fi
+    drop_copy "$run" "$prefix"
 }
 trap finish EXIT
 trap 'exit 130' INT TERM
 
-mkdir "$prefix" && x86_copy_prefix "$state/template" "$prefix" ||
+mkdir "$prefix" && copy_prefix "$state/template" "$prefix" ||
     die "cannot copy the template prefix"
 # In the copy's registry file, before its first process: read as each process starts.
 set_resolution "$prefix" "${WINE_RUN_DPI:-}" || die "cannot set the resolution $WINE_RUN_DPI"
 
 if [ -n "${WINE_RUN_VERSION:-}" ]; then
-    # The setting the template was given, changed in the copy's registry file before its
-    # wineserver reads it: one Wine process fewer.
-    sed -i "s/^\"Version\"=\"win7\"\$/\"Version\"=\"$WINE_RUN_VERSION\"/" "$prefix/user.reg"
-    grep -qx "\"Version\"=\"$WINE_RUN_VERSION\"" "$prefix/user.reg" ||
+    registry_file "$prefix" reg add 'HKCU\Software\Wine' /v Version /d "$WINE_RUN_VERSION" /f ||
         die "cannot set the Windows version $WINE_RUN_VERSION"
 fi
 

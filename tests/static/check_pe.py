@@ -5,13 +5,14 @@ Usage: check_pe.py EXE [--machine amd64|i386] [--lang en|ko]
 
 Reads the PE file itself (standard library only) and checks the machine, the subsystem,
 the imported DLLs and the whole resource set: language tags, the exact list of resources,
-every field of the eleven dialog templates, the twenty-one strings, the icon images, the two
+the eleven dialog templates (with --reference, every field of each as another program
+linked with the same resources has it), the twenty-one strings, the icon images, the two
 bitmaps and the manifest. Machine and language follow from the file name for the known
 builds (drvsetup_x64: AMD64 and English, drvsetup_x86: I386 and Korean) and can be given.
 
 Prints one line per failed check and a last line "N passed, N failed"; exits non-zero when
-any check failed. The expected tables (expected_dialogs, expected_strings, EXPECTED_ICONS,
-EXPECTED_BITMAPS) take the language and can serve other builds.
+any check failed. The expected tables (expected_strings, EXPECTED_ICONS, EXPECTED_BITMAPS)
+take the language and can serve other builds.
 """
 
 import argparse
@@ -138,144 +139,6 @@ def expected_strings(lang):
         4056: "다른 설치가 진행 중입니다. 설치가 끝난 후 다시 실행하십시오.",
     }
     return ko if lang == "ko" else en
-# fmt: on
-
-
-def dialog(ex, style, exstyle, rect, font, caption, controls):
-    """One template. font: (points, weight, italic, charset, face) for extended templates,
-    (points, face) for plain ones. controls: (id, class, style, (x, y, cx, cy), text), where
-    text is a str or, for a resource number, an int."""
-    return {
-        "ex": ex,
-        "style": style,
-        "exstyle": exstyle,
-        "rect": rect,
-        "font": font,
-        "caption": caption,
-        "menu": "",
-        "class": "",
-        "controls": controls,
-    }
-
-
-# fmt: off
-def expected_dialogs(lang):
-    """The eleven dialog templates of a build: name -> template as dialog() builds it."""
-    ko = lang == "ko"
-
-    def t(en, kr):
-        return kr if ko else en
-
-    wizard = t("Zelmox Printer Driver Install Wizard", "젤목스 프린터 드라이버 설치 마법사")
-    next_ = t("Next", "다음")
-    cancel = t("&Cancel", "취소(&C)")
-    back = t("&Back", "이전(&B)")
-    ok = t("&Ok", "확인(&O)")
-    yes = t("&Yes", "예(&Y)")
-    no = t("&No", "아니오(&N)")
-    retry = t("&Retry", "재시도(&R)")
-    separator = t(0x50001005, 0x50001006)
-    arial = (8, 400, 0, 0, "Arial")
-    sans = (8, "MS Sans Serif")
-    page, framed = 0x80C800C0, 0x80C800C4
-    text, bar, icon, art = 0x50020000, 0x50820000, 0x50000003, 0x5000180E
-    push, default, check = 0x50010000, 0x50010001, 0x50010003
-    panel, iconlist = 0x4801000B, 0x50A10151
-
-    def message(text_rect, buttons):
-        return dialog(False, framed, 0, (13, 13, 214, 74), sans, "", [
-            (4038, "STATIC", text, text_rect, ""),
-            (2032, "STATIC", icon, (10, 8, 20, 20), ""),
-        ] + buttons)
-
-    return {
-        "IDD_WELCOME": dialog(True, page, 0, (0, 0, 333, 179), arial, wizard, [
-            (-1, "STATIC", t(art, 0x5000100E), t((0, 0, 333, 226), (0, 0, 333, 178)), 113),
-            (2001, "BUTTON", default, (199, 154, 56, 15), next_),
-            (-1, "STATIC", separator, (124, 151, 202, 1), ""),
-            (2, "BUTTON", push, (272, 154, 54, 15), cancel),
-            (2039, "BUTTON", panel, (6, 149, 19, 30), ""),
-            (2037, "STATIC", text, (163, 53, 154, 93), "Static"),
-            (-1, "STATIC", icon, (131, 14, 21, 18), 32516),
-            (-1, "STATIC", text, (163, 16, 154, 27), t(
-                " Welcome to the Install Wizard for TQL Driver. To continue, click Next.",
-                ' 젤목스 프린터 드라이버 설치를 시작합니다.  계속 하려면 "다음" 버튼을 누르십시오.')),
-        ]),
-        "IDD_GETMODEL": dialog(True, page, 0x00000100, (0, 0, 333, 179), arial, wizard, [
-            (-1, "STATIC", art, (0, 0, 333, 179), 113),
-            (-1, "STATIC", separator, (124, 151, 202, 1), ""),
-            (2039, "BUTTON", panel, (6, 149, 19, 30), ""),
-            (2035, "LISTBOX", iconlist, (129, 48, 189, 96), ""),
-            (2001, "BUTTON", default, (191, 156, 65, 12), next_),
-            (2, "BUTTON", push, (262, 156, 63, 12), cancel),
-            (2009, "STATIC", text, (159, 12, 157, 23), t(
-                " Select printer model to install. To continue, click Next.",
-                ' 목록에서 설치할 프린터 모델을 선택하시고, "다음" 버튼을 누르십시오.')),
-            (2034, "STATIC", text, t((129, 39, 188, 8), (129, 36, 188, 9)),
-             t("Printer &Models:", "프린터 모델(&M):")),
-            (-1, "STATIC", icon, (129, 12, 21, 18), 32516),
-            (2000, "BUTTON", push, (128, 156, 63, 12), back),
-        ]),
-        "IDD_GETPORT": dialog(True, page, 0, (0, 0, 333, 179), arial, wizard, [
-            (-1, "STATIC", art, (0, 0, 333, 179), 113),
-            (-1, "STATIC", separator, (124, 151, 202, 1), ""),
-            (2039, "BUTTON", panel, (6, 149, 19, 30), ""),
-            (2017, "STATIC", text, t((131, 42, 186, 8), (131, 47, 186, 8)),
-             t("Printer &Ports:", "연결할 포트(&P):")),
-            (2009, "STATIC", text, t((162, 14, 153, 22), (162, 14, 153, 26)), t(
-                " Select the port connected to printer. To continue, click Next.",
-                ' 프린터가 연결된 포트를 지정합니다.\n'
-                '목록에서 포트를 선택한 후, "다음" 버튼을 누르십시오.')),
-            (2033, "LISTBOX", iconlist, t((130, 50, 189, 96), (130, 59, 189, 87)), ""),
-            (2001, "BUTTON", default, (191, 156, 65, 12), next_),
-            (2000, "BUTTON", push, (128, 156, 63, 12), back),
-            (2, "BUTTON", push, (262, 156, 63, 12), cancel),
-            (-1, "STATIC", icon, (130, 14, 21, 18), 32516),
-        ]),
-        "IDD_COPY": dialog(False, framed, 0, (14, 26, 227, 79), sans,
-                           t("Copying Files...", "파일 복사 중..."), [
-            (2010, "STATIC", text, (9, 9, 211, 10), ""),
-            (2011, "STATIC", text, (9, 22, 211, 11), ""),
-            (2, "BUTTON", default, (86, 55, 54, 15), cancel),
-            (2012, "STATIC", bar, (6, 36, 215, 13), ""),
-        ]),
-        "IDD_EXIT": dialog(True, page, 0, (0, 0, 333, 179), arial, wizard, [
-            (-1, "STATIC", art, (0, 0, 333, 179), 113),
-            (-1, "STATIC", separator, (124, 151, 202, 1), ""),
-            (2039, "BUTTON", panel, (6, 149, 19, 30), ""),
-            (1, "BUTTON", push, (272, 154, 54, 15), ok),
-            (2032, "STATIC", icon, (129, 13, 21, 18), ""),
-            (2005, "STATIC", text, (155, 19, 162, 18), ""),
-            (2038, "STATIC", text, (161, 127, 156, 10), ""),
-            (2040, "BUTTON", check, (166, 90, 151, 10),
-             t("Set as &default printer", "기본 프린터로 설정합니다.(&D)")),
-        ]),
-        "IDD_STATUS": dialog(True, 0x800000C4, 0, (13, 14, 179, 36),
-                             (8, 0, 0, 1, "MS Sans Serif"), "", [
-            (2031, "STATIC", text, (44, 15, 126, 10), ""),
-            (-1, "STATIC", icon, (13, 9, 20, 20), "IDI_DISK"),
-        ]),
-        "IDD_MSG_OK": message((38, 15, 167, 30), [
-            (1, "BUTTON", default, (79, 52, 56, 15), ok),
-        ]),
-        "IDD_MSG_OKCANCEL": message((38, 15, 167, 30), [
-            (1, "BUTTON", default, (45, 52, 59, 15), ok),
-            (2, "BUTTON", push, (111, 52, 59, 15), cancel),
-        ]),
-        "IDD_MSG_YESNO": message((38, 13, 167, 32), [
-            (6, "BUTTON", default, (45, 52, 58, 15), yes),
-            (7, "BUTTON", push, (111, 52, 59, 15), no),
-        ]),
-        "IDD_MSG_YESNOCANCEL": message((38, 13, 167, 32), [
-            (6, "BUTTON", default, (16, 52, 57, 15), yes),
-            (7, "BUTTON", push, (77, 52, 58, 15), no),
-            (2, "BUTTON", push, (139, 52, 58, 15), cancel),
-        ]),
-        "IDD_MSG_RETRYCANCEL": message((38, 13, 167, 32), [
-            (4, "BUTTON", default, (45, 52, 59, 15), retry),
-            (2, "BUTTON", push, (111, 52, 59, 15), cancel),
-        ]),
-    }
 # fmt: on
 
 
@@ -485,7 +348,7 @@ def align4(at):
 
 
 def parse_dialog(blob):
-    """A DLGTEMPLATE or DLGTEMPLATEEX, in the shape dialog() builds, with extra fields."""
+    """A DLGTEMPLATE or DLGTEMPLATEEX as a dict of its fields, its controls a list of dicts."""
     version, signature = unpack("<HH", blob, 0)
     d = {"ex": version == 1 and signature == 0xFFFF}
     if d["ex"]:
@@ -535,36 +398,30 @@ def parse_dialog(blob):
     return d
 
 
+DIALOG_FIELDS = ("ex", "style", "exstyle", "help", "rect", "menu", "class", "caption", "font")
+CONTROL_FIELDS = ("id", "class", "style", "exstyle", "help", "rect", "text", "extra")
+
+
+def dialog_rules(name, got):
+    """What every template of the program holds to: no help ids, menus, window classes,
+    extended control styles or creation data."""
+    out = ["%s %s: %r" % (name, k, got[k]) for k in ("help", "menu", "class") if got[k]]
+    for i, c in enumerate(got["controls"]):
+        out += ["%s control %d (id %d) %s: %r" % (name, i + 1, c["id"], k, c[k])
+                for k in ("exstyle", "help", "extra") if c[k]]
+    return out
+
+
 def compare_dialog(name, want, got):
-    """Every difference between an expected and a parsed template, one line each."""
-    out = []
-
-    def field(label, w, g):
-        if w != g:
-            out.append("%s %s: expected %r, got %r" % (name, label, w, g))
-
-    field("kind", "extended" if want["ex"] else "plain", "extended" if got["ex"] else "plain")
-    field("style", "%#010x" % want["style"], "%#010x" % got["style"])
-    field("extended style", "%#010x" % want["exstyle"], "%#010x" % got["exstyle"])
-    field("help id", 0, got["help"])
-    field("x, y, cx, cy", tuple(want["rect"]), tuple(got["rect"]))
-    field("menu", want["menu"], got["menu"])
-    field("window class", want["class"], got["class"])
-    field("caption", want["caption"], got["caption"])
-    field("font", want["font"], got["font"])
-    wc, gc = want["controls"], got["controls"]
-    field("control count", len(wc), len(gc))
-    for i, (w, g) in enumerate(zip(wc, gc)):
-        cid, cls, style, rect, text = w
-        label = "control %d (id %d)" % (i + 1, cid)
-        field(label + " id", cid, g["id"])
-        field(label + " class", cls, g["class"])
-        field(label + " style", "%#010x" % style, "%#010x" % g["style"])
-        field(label + " extended style", "%#010x" % 0, "%#010x" % g["exstyle"])
-        field(label + " help id", 0, g["help"])
-        field(label + " x, y, cx, cy", tuple(rect), tuple(g["rect"]))
-        field(label + " text", text, g["text"])
-        field(label + " creation data", 0, g["extra"])
+    """Every difference between a reference's template and the program's, one line each."""
+    out = ["%s %s: expected %r, got %r" % (name, k, want[k], got[k])
+           for k in DIALOG_FIELDS if want[k] != got[k]]
+    if len(want["controls"]) != len(got["controls"]):
+        out.append("%s control count: expected %d, got %d"
+                   % (name, len(want["controls"]), len(got["controls"])))
+    for i, (w, g) in enumerate(zip(want["controls"], got["controls"])):
+        out += ["%s control %d (id %d) %s: expected %r, got %r" % (name, i + 1, w["id"], k, w[k], g[k])
+                for k in CONTROL_FIELDS if w[k] != g[k]]
     return out
 
 
@@ -810,7 +667,7 @@ def imported_functions(pe):
     return found
 
 
-def run_checks(pe, machine, lang):
+def run_checks(pe, machine, lang, reference=None):
     """Every check: a list of (name, failures); a check passes when it has none."""
     results = []
 
@@ -888,17 +745,22 @@ def run_checks(pe, machine, lang):
         sorted(map(str, dialogs)),
         sorted(DIALOG_NAMES),
     )
-    want_dialogs = expected_dialogs(lang)
+    # Field for field as in the reference, a program linked with the same resource set.
+    ref_dialogs = {}
+    if reference:
+        ref_dialogs = {n: b for t, n, _, b in resources(reference) if t == RT_DIALOG}
     for name in DIALOG_NAMES:
         if name not in dialogs:
             check("dialog %s" % name, ["%s is missing" % name])
             continue
         try:
             got = parse_dialog(dialogs[name])
-        except BadImage as e:
-            check("dialog %s" % name, ["%s: template cannot be read: %s" % (name, e)])
-            continue
-        check("dialog %s" % name, compare_dialog(name, want_dialogs[name], got))
+            failures = dialog_rules(name, got)
+            if reference:
+                failures += compare_dialog(name, parse_dialog(ref_dialogs[name]), got)
+        except (BadImage, KeyError) as e:
+            failures = ["%s: template cannot be read: %s" % (name, e)]
+        check("dialog %s" % name, failures)
 
     strings = string_blocks(found)
     want_strings = expected_strings(lang)
@@ -947,6 +809,8 @@ def main(argv):
     parser.add_argument("exe")
     parser.add_argument("--machine", choices=sorted(MACHINES))
     parser.add_argument("--lang", choices=("en", "ko"))
+    parser.add_argument("--reference", help="a program linked with the same resource set, "
+                        "whose dialog templates this one's must equal field for field")
     args = parser.parse_args(argv[1:])
     stem = os.path.splitext(os.path.basename(args.exe))[0].lower()
     machine, lang = KNOWN_BUILDS.get(stem, (None, None))
@@ -955,8 +819,12 @@ def main(argv):
         parser.error("%s is no known build: give --machine and --lang" % stem)
 
     try:
+        reference = None
+        if args.reference:
+            with open(args.reference, "rb") as f:
+                reference = read_pe(f.read())
         with open(args.exe, "rb") as f:
-            results = run_checks(read_pe(f.read()), machine, lang)
+            results = run_checks(read_pe(f.read()), machine, lang, reference)
     except (OSError, BadImage, struct.error, ValueError) as e:
         results = [("readable PE image", ["%s: %s" % (args.exe, e)])]
 

@@ -15,11 +15,7 @@
 
 namespace {
 
-using fixture::DataPath;
-using fixture::Exists;
-using fixture::ReadBytes;
-using fixture::SetCopyList;
-using fixture::WriteBytes;
+using namespace fixture;
 
 // A message dialog as the answering thread saw it.
 struct Message {

@@ -16,11 +16,7 @@
 
 namespace {
 
-using fixture::DataPath;
-using fixture::Exists;
-using fixture::ReadBytes;
-using fixture::SetCopyList;
-using fixture::WriteBytes;
+using namespace fixture;
 
 const COLORREF NAVY = RGB(0, 0, 128);
 const COLORREF WHITE = RGB(255, 255, 255);

@@ -8,6 +8,7 @@
 #include "ui/pages.h"
 #include "e2e/windows_or_wine.h"
 #include "win/dialog_driver.h"
+#include "win/session_fixture.h"
 #include "win/spooler_fixture.h"
 
 #include <gtest/gtest.h>
@@ -160,12 +161,7 @@ class Pages : public ::testing::Test {
         g_session.driverVersion = 3;
         g_instance = GetModuleHandleA(NULL);
         g_seen = Seen();
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        snprintf(folder, sizeof folder, "%spages%lu-%lu", temp, GetCurrentProcessId(),
-                 GetTickCount());
-        ASSERT_TRUE(CreateDirectoryA(folder, NULL));
-        snprintf(g_session.infPath, sizeof g_session.infPath, "%s\\J71.INF", folder);
+        ASSERT_NO_FATAL_FAILURE(fixture::MakeInfFolder(folder, "pages"));
         // A hidden desktop-sized owner, as the main window is.
         owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                                 GetSystemMetrics(SM_CYSCREEN), NULL, NULL, NULL, NULL);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include "shell/session.h"
 
 #include <stdio.h>
@@ -68,6 +70,14 @@ inline std::string TempFolderName(const char *prefix) {
     char unique[64];
     snprintf(unique, sizeof unique, "%s%lu", prefix, GetTickCount());
     return std::string(temp) + unique;
+}
+
+// A new folder in the temp directory for the session's setup information file, J71.INF,
+// which g_session.infPath then names.
+inline void MakeInfFolder(char (&folder)[MAX_PATH], const char *prefix) {
+    snprintf(folder, MAX_PATH, "%s-%lu", TempFolderName(prefix).c_str(), GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(folder, NULL));
+    snprintf(g_session.infPath, sizeof g_session.infPath, "%s\\J71.INF", folder);
 }
 
 // Makes `directory` current, keeping the one it replaces in `previous` for the tear-down.

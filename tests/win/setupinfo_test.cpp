@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "setupinfo/setupinfo.h"
 #include "shell/session.h"
+#include "win/session_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +25,7 @@ class SetupInfo : public ::testing::Test {
         memset(&g_session, 0, sizeof g_session);
         g_session.environment = g_profile.environment;
         g_instance = GetModuleHandleA(NULL);
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        snprintf(folder, sizeof folder, "%sinf%lu-%lu", temp, GetCurrentProcessId(),
-                 GetTickCount());
-        ASSERT_TRUE(CreateDirectoryA(folder, NULL));
-        snprintf(g_session.infPath, sizeof g_session.infPath, "%s\\J71.INF", folder);
+        ASSERT_NO_FATAL_FAILURE(fixture::MakeInfFolder(folder, "inf"));
         // The model page's list, as LoadModelInstallData finds it.
         owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
         list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_HASSTRINGS, 0, 0, 100, 100, owner,

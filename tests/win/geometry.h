@@ -1,11 +1,13 @@
-// The eleven dialog templates of both builds as the resource scripts must lay them out, in
-// dialog units, and the check that compares a dialog created from the program's own
-// resources with them, control by control, in pixels of that very dialog.
+// The dialog templates as the test program links them (the program's own resources), and
+// the check that compares a dialog the platform creates from one with it, control by
+// control, in pixels of that very dialog.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -15,7 +17,7 @@ namespace geometry {
 // One control: identifier (-1 for none), window class, style, x, y, cx, cy.
 struct Control {
     int id;
-    const char *className;
+    std::string className;
     DWORD style;
     int x, y, cx, cy;
 };
@@ -23,137 +25,115 @@ struct Control {
 // One template: resource name, typeface (8 points), client size and controls in template
 // (creation) order.
 struct Template {
-    const char *name;
-    const char *face;
+    std::string name, face;
     int cx, cy;
     std::vector<Control> controls;
 };
 
-// Styles of the templates.
-const DWORD kText = 0x50020000, kBar = 0x50820000, kIcon = 0x50000003;
-const DWORD kArt = 0x5000180E, kArtSized = 0x5000100E;
-const DWORD kPush = 0x50010000, kDefault = 0x50010001, kCheck = 0x50010003;
-const DWORD kPanel = 0x4801000B, kIconList = 0x50A10151;
+// ---- The templates as this test program links them ----
 
-// Typefaces of the templates.
-const char *const kArial = "Arial", *const kSansSerif = "MS Sans Serif";
+// Reads the resource script's templates from the test program's own resources, which are
+// the program's (DLGTEMPLATE or DLGTEMPLATEEX).
+class TemplateReader {
+  public:
+    explicit TemplateReader(const void *data) : at((const BYTE *)data), base(at) {}
 
-// The templates of one build; `korean` selects the Korean resource set.
-inline std::vector<Template> Expected(bool korean) {
-    auto pick = [korean](auto en, auto ko) { return korean ? ko : en; };
-    const DWORD separator = pick(0x50001005, 0x50001006);
-    auto message = [](Control text, std::vector<Control> buttons) {
-        std::vector<Control> controls = {text, {2032, "Static", kIcon, 10, 8, 20, 20}};
-        controls.insert(controls.end(), buttons.begin(), buttons.end());
-        return controls;
-    };
-    const Control text15 = {4038, "Static", kText, 38, 15, 167, 30};
-    const Control text13 = {4038, "Static", kText, 38, 13, 167, 32};
-    const Control welcomeArt = pick(Control{-1, "Static", kArt, 0, 0, 333, 226},
-                                    Control{-1, "Static", kArtSized, 0, 0, 333, 178});
-    const Control modelLabel = pick(Control{2034, "Static", kText, 129, 39, 188, 8},
-                                    Control{2034, "Static", kText, 129, 36, 188, 9});
-    const Control portLabel = pick(Control{2017, "Static", kText, 131, 42, 186, 8},
-                                   Control{2017, "Static", kText, 131, 47, 186, 8});
-    const Control portText = pick(Control{2009, "Static", kText, 162, 14, 153, 22},
-                                  Control{2009, "Static", kText, 162, 14, 153, 26});
-    const Control portList = pick(Control{2033, "ListBox", kIconList, 130, 50, 189, 96},
-                                  Control{2033, "ListBox", kIconList, 130, 59, 189, 87});
-    return {
-        {"IDD_WELCOME",
-         kArial,
-         333,
-         179,
-         {
-             welcomeArt,
-             {2001, "Button", kDefault, 199, 154, 56, 15},
-             {-1, "Static", separator, 124, 151, 202, 1},
-             {2, "Button", kPush, 272, 154, 54, 15},
-             {2039, "Button", kPanel, 6, 149, 19, 30},
-             {2037, "Static", kText, 163, 53, 154, 93},
-             {-1, "Static", kIcon, 131, 14, 21, 18},
-             {-1, "Static", kText, 163, 16, 154, 27},
-         }},
-        {"IDD_GETMODEL",
-         kArial,
-         333,
-         179,
-         {
-             {-1, "Static", kArt, 0, 0, 333, 179},
-             {-1, "Static", separator, 124, 151, 202, 1},
-             {2039, "Button", kPanel, 6, 149, 19, 30},
-             {2035, "ListBox", kIconList, 129, 48, 189, 96},
-             {2001, "Button", kDefault, 191, 156, 65, 12},
-             {2, "Button", kPush, 262, 156, 63, 12},
-             {2009, "Static", kText, 159, 12, 157, 23},
-             modelLabel,
-             {-1, "Static", kIcon, 129, 12, 21, 18},
-             {2000, "Button", kPush, 128, 156, 63, 12},
-         }},
-        {"IDD_GETPORT",
-         kArial,
-         333,
-         179,
-         {
-             {-1, "Static", kArt, 0, 0, 333, 179},
-             {-1, "Static", separator, 124, 151, 202, 1},
-             {2039, "Button", kPanel, 6, 149, 19, 30},
-             portLabel,
-             portText,
-             portList,
-             {2001, "Button", kDefault, 191, 156, 65, 12},
-             {2000, "Button", kPush, 128, 156, 63, 12},
-             {2, "Button", kPush, 262, 156, 63, 12},
-             {-1, "Static", kIcon, 130, 14, 21, 18},
-         }},
-        {"IDD_COPY",
-         kSansSerif,
-         227,
-         79,
-         {
-             {2010, "Static", kText, 9, 9, 211, 10},
-             {2011, "Static", kText, 9, 22, 211, 11},
-             {2, "Button", kDefault, 86, 55, 54, 15},
-             {2012, "Static", kBar, 6, 36, 215, 13},
-         }},
-        {"IDD_EXIT",
-         kArial,
-         333,
-         179,
-         {
-             {-1, "Static", kArt, 0, 0, 333, 179},
-             {-1, "Static", separator, 124, 151, 202, 1},
-             {2039, "Button", kPanel, 6, 149, 19, 30},
-             {1, "Button", kPush, 272, 154, 54, 15},
-             {2032, "Static", kIcon, 129, 13, 21, 18},
-             {2005, "Static", kText, 155, 19, 162, 18},
-             {2038, "Static", kText, 161, 127, 156, 10},
-             {2040, "Button", kCheck, 166, 90, 151, 10},
-         }},
-        {"IDD_STATUS",
-         kSansSerif,
-         179,
-         36,
-         {
-             {2031, "Static", kText, 44, 15, 126, 10},
-             {-1, "Static", kIcon, 13, 9, 20, 20},
-         }},
-        {"IDD_MSG_OK", kSansSerif, 214, 74,
-         message(text15, {{1, "Button", kDefault, 79, 52, 56, 15}})},
-        {"IDD_MSG_OKCANCEL", kSansSerif, 214, 74,
-         message(text15,
-                 {{1, "Button", kDefault, 45, 52, 59, 15}, {2, "Button", kPush, 111, 52, 59, 15}})},
-        {"IDD_MSG_YESNO", kSansSerif, 214, 74,
-         message(text13,
-                 {{6, "Button", kDefault, 45, 52, 58, 15}, {7, "Button", kPush, 111, 52, 59, 15}})},
-        {"IDD_MSG_YESNOCANCEL", kSansSerif, 214, 74,
-         message(text13, {{6, "Button", kDefault, 16, 52, 57, 15},
-                          {7, "Button", kPush, 77, 52, 58, 15},
-                          {2, "Button", kPush, 139, 52, 58, 15}})},
-        {"IDD_MSG_RETRYCANCEL", kSansSerif, 214, 74,
-         message(text13,
-                 {{4, "Button", kDefault, 45, 52, 59, 15}, {2, "Button", kPush, 111, 52, 59, 15}})},
-    };
+    template <typename T> T Next() {
+        T value;
+        memcpy(&value, at, sizeof value);
+        at += sizeof value;
+        return value;
+    }
+    std::string Text() {
+        std::string text;
+        for (WORD c; (c = Next<WORD>()) != 0;)
+            text += (char)c; // the templates' names, faces and classes are ASCII
+        return text;
+    }
+    // A name or an ordinal; the predefined window classes by their names.
+    std::string NameOrOrdinal() {
+        WORD first;
+        memcpy(&first, at, sizeof first);
+        if (first != 0xFFFF)
+            return Text();
+        at += 2;
+        WORD ordinal = Next<WORD>();
+        static const char *const classes[] = {"Button",  "Edit",      "Static",
+                                              "ListBox", "ScrollBar", "ComboBox"};
+        return ordinal >= 0x80 && ordinal <= 0x85 ? classes[ordinal - 0x80]
+                                                  : "#" + std::to_string(ordinal);
+    }
+    void Align() {
+        at = base + ((at - base + 3) & ~3);
+    }
+
+  private:
+    const BYTE *at, *base;
+};
+
+inline Template FromResources(const std::string &name) {
+    Template t = {name, "", 0, 0, {}};
+    HRSRC found = FindResourceA(NULL, name.c_str(), RT_DIALOG);
+    if (!found)
+        return t;
+    TemplateReader read(LockResource(LoadResource(NULL, found)));
+    // Version 1 and the signature 0xFFFF open an extended template; a plain one opens with
+    // its style.
+    DWORD style = read.Next<DWORD>();
+    bool extended = style == 0xFFFF0001;
+    if (extended) {
+        read.Next<DWORD>(); // help identifier
+        read.Next<DWORD>(); // extended style
+        style = read.Next<DWORD>();
+    } else {
+        read.Next<DWORD>(); // extended style
+    }
+    WORD count = read.Next<WORD>();
+    read.Next<DWORD>(); // x, y
+    t.cx = read.Next<short>();
+    t.cy = read.Next<short>();
+    read.NameOrOrdinal(); // menu
+    read.NameOrOrdinal(); // window class
+    read.Text();          // caption
+    if (style & DS_SETFONT) {
+        read.Next<WORD>();
+        if (extended)
+            read.Next<DWORD>(); // weight, italic, character set
+        t.face = read.Text();
+    }
+    for (WORD i = 0; i < count; i++) {
+        read.Align();
+        Control c;
+        if (extended)
+            read.Next<DWORD>(); // help identifier
+        DWORD first = read.Next<DWORD>(), second = read.Next<DWORD>();
+        c.style = extended ? second : first;
+        c.x = read.Next<short>();
+        c.y = read.Next<short>();
+        c.cx = read.Next<short>();
+        c.cy = read.Next<short>();
+        c.id = extended ? (int)read.Next<DWORD>() : (short)read.Next<WORD>();
+        c.className = read.NameOrOrdinal();
+        read.NameOrOrdinal(); // text
+        for (WORD extra = read.Next<WORD>(); extra > 0; extra--)
+            read.Next<BYTE>();
+        t.controls.push_back(c);
+    }
+    return t;
+}
+
+// The names of the program's dialog templates.
+inline std::vector<std::string> DialogNames() {
+    std::vector<std::string> names;
+    EnumResourceNamesA(
+        NULL, RT_DIALOG,
+        [](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) -> BOOL {
+            if (!IS_INTRESOURCE(name))
+                ((std::vector<std::string> *)list)->push_back(name);
+            return TRUE;
+        },
+        (LONG_PTR)&names);
+    return names;
 }
 
 // ---- Measuring a created dialog ----
@@ -347,7 +327,7 @@ inline void Pump(DWORD ms) {
 inline void CheckControl(HWND dialog, BaseUnits units, HWND control, const Control &expected) {
     SCOPED_TRACE("control " + std::to_string(expected.id) + " at " + std::to_string(expected.x) +
                  ", " + std::to_string(expected.y) + " (dialog units)");
-    EXPECT_EQ(0, lstrcmpiA(ClassName(control).c_str(), expected.className))
+    EXPECT_EQ(0, lstrcmpiA(ClassName(control).c_str(), expected.className.c_str()))
         << "class " << ClassName(control);
     EXPECT_EQ(expected.id, (int)(short)GetDlgCtrlID(control));
 
@@ -358,7 +338,8 @@ inline void CheckControl(HWND dialog, BaseUnits units, HWND control, const Contr
     LONG width = got.right - got.left, height = got.bottom - got.top;
 
     DWORD type = expected.style & SS_TYPEMASK;
-    bool image = !lstrcmpiA(expected.className, "Static") && (type == SS_BITMAP || type == SS_ICON);
+    bool image =
+        !lstrcmpiA(expected.className.c_str(), "Static") && (type == SS_BITMAP || type == SS_ICON);
     bool resizes = !(expected.style & (SS_CENTERIMAGE | SS_REALSIZECONTROL));
     SIZE picture = {0, 0};
     bool shows = image && ImageSize(control, expected.style, &picture);
@@ -391,10 +372,11 @@ inline void CheckControl(HWND dialog, BaseUnits units, HWND control, const Contr
 // picture of it as `pictureName`.bmp when a picture folder is known.
 inline void CheckTemplate(const Template &expected, HWND owner, const std::string &pictureName) {
     SCOPED_TRACE(expected.name);
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), expected.name, owner, Inert, 0);
+    HWND dialog =
+        CreateDialogParamA(GetModuleHandleA(NULL), expected.name.c_str(), owner, Inert, 0);
     ASSERT_TRUE(dialog) << "cannot create " << expected.name << ", error " << GetLastError();
 
-    BaseUnits units = TypefaceUnits(expected.face), own = DialogUnits(dialog);
+    BaseUnits units = TypefaceUnits(expected.face.c_str()), own = DialogUnits(dialog);
     EXPECT_EQ(units.x, own.x) << "horizontal base unit; " << expected.face << " 8 pt has "
                               << units.x << " x " << units.y;
     EXPECT_EQ(units.y, own.y) << "vertical base unit; " << expected.face << " 8 pt has " << units.x
@@ -418,14 +400,6 @@ inline void CheckTemplate(const Template &expected, HWND owner, const std::strin
         EXPECT_TRUE(SaveWindowPicture(dialog, path)) << path;
     }
     DestroyWindow(dialog);
-}
-
-// The template of `name` in a build's table.
-inline const Template *Find(const std::vector<Template> &templates, const std::string &name) {
-    for (const Template &t : templates)
-        if (name == t.name)
-            return &t;
-    return NULL;
 }
 
 } // namespace geometry
