@@ -5,7 +5,6 @@
 #include "shell/quietrun.h"
 #include "shell/sequencer.h"
 #include "shell/session.h"
-#include "shell/singlerun.h"
 #include "shell/systemdlls.h"
 
 #include <stdio.h>
@@ -65,8 +64,6 @@ static int RunWizard() {
         MessageBoxA(NULL, text, g_profile.wizardTitle, MB_ICONERROR);
         return 0;
     }
-    if (!WizardMayRun())
-        return 0;
     if (!RegisterMainWindowClass())
         return 0;
     // A missing disk or drive must never bring up the system's critical-error box while
