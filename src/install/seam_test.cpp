@@ -199,9 +199,13 @@ BOOL SeamDeleteFile(const char *path) {
     return DeleteFileA(path);
 }
 
+static long g_printerStatusCalls;
+
 DWORD SeamPrinterStatus(DWORD status) {
     long value, times;
-    if (FindFault("PendingDeletion", &value, &times) && value)
+    g_printerStatusCalls++;
+    if (FindFault("PendingDeletion", &value, &times) && value &&
+        (times < 0 || g_printerStatusCalls <= times))
         return status | PRINTER_STATUS_PENDING_DELETION;
     return status;
 }
