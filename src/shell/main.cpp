@@ -57,13 +57,6 @@ static int RunWizard() {
     LogLine("start", "wizard for %s, log %s, command line: %s", g_profile.environment, LogPath(),
             GetCommandLineA());
     LogLine("dlls", "%s", DllSearchDescription());
-    if (MissingSystemDll()) {
-        LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
-        char text[2 * TEXT_BUFFER_SIZE];
-        snprintf(text, sizeof text, "A system file cannot be loaded:\r\n%s", MissingSystemDll());
-        MessageBoxA(NULL, text, g_profile.wizardTitle, MB_ICONERROR);
-        return 0;
-    }
     if (!RegisterMainWindowClass())
         return 0;
     // A missing disk or drive must never bring up the system's critical-error box while

@@ -153,7 +153,7 @@ int RunQuiet(int understood) {
     if (!CheckPlatform())
         return Finish(EXIT_UNSUPPORTED_SYSTEM, "this system is not one the driver supports");
     // The spooler and the LZ library are called from here on.
-    if (MissingSystemDll()) {
+    if (!LoadSystemDlls()) {
         LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
         return Finish(EXIT_INSTALL_FAILED, "a system DLL cannot be loaded");
     }
