@@ -7,6 +7,10 @@
 //                                       once, with the records the wizard registers
 //   barebench.exe uninstall RESULT_FILE DeletePrinter, DeletePrinterDriverA, and the deletion
 //                                       of every file from the driver directory and its "3"
+//   barebench.exe read RESULT_FILE      every file of the setup folder read as it expands
+//                                       (CreateFileA, LZInit, LZRead) and the installed one
+//                                       in "3" read (ReadFile), the two compared: what a
+//                                       second run must read to know nothing is to be done
 //
 // The copy loop writes where the wizard writes, the spooler's driver directory and its "3",
 // and opens its sources, like the wizard, by their full path in the program's own folder.
@@ -215,13 +219,45 @@ bool Uninstall(const char *list, const char *directory, double *printerSeconds,
     return true;
 }
 
+// Reads each setup file as it expands and its installed copy in "3" once, in blocks of
+// 64 KiB, and compares them. False when a file is missing or differs.
+bool ReadBoth(const char *list, const char *directory) {
+    static char expanded[65536], installed[65536];
+    char folder[MAX_PATH];
+    ProgramFolder(folder, sizeof folder);
+    bool same = true;
+    for (const char *name = list; *name && same; name += strlen(name) + 1) {
+        char path[MAX_PATH], copy[MAX_PATH];
+        snprintf(path, sizeof path, "%s%s", folder, name);
+        snprintf(copy, sizeof copy, "%s3\\%s", directory, name);
+        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        HANDLE target = CreateFileA(copy, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, NULL);
+        INT source = file == INVALID_HANDLE_VALUE ? -1 : LZInit((INT)HandleToLong(file));
+        same = source >= 0 && target != INVALID_HANDLE_VALUE;
+        for (INT got = 1; same && got > 0;) {
+            got = LZRead(source, expanded, sizeof expanded);
+            DWORD read = 0;
+            same = got >= 0 && ReadFile(target, installed, got ? (DWORD)got : 1, &read, NULL) &&
+                   read == (DWORD)got && memcmp(expanded, installed, read) == 0;
+        }
+        if (source >= 0)
+            LZClose(source);
+        if (target != INVALID_HANDLE_VALUE)
+            CloseHandle(target);
+    }
+    return same;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     bool install = argc == 3 && strcmp(argv[1], "install") == 0;
     bool uninstall = argc == 3 && strcmp(argv[1], "uninstall") == 0;
-    if (argc != 3 || (!install && !uninstall && strcmp(argv[1], "copy") != 0)) {
-        fprintf(stderr, "usage: barebench copy|install|uninstall RESULT_FILE\n");
+    bool read = argc == 3 && strcmp(argv[1], "read") == 0;
+    if (argc != 3 || (!install && !uninstall && !read && strcmp(argv[1], "copy") != 0)) {
+        fprintf(stderr, "usage: barebench copy|install|uninstall|read RESULT_FILE\n");
         return 2;
     }
     char list[1100];
@@ -250,6 +286,19 @@ int main(int argc, char **argv) {
             return 1;
         fprintf(result, "loop=%.6f\ndriver=%.6f\nprinter=%.6f\nwork=%.6f\n", filesSeconds,
                 driverSeconds, printerSeconds, end - start);
+        fclose(result);
+        return 0;
+    }
+    if (read) {
+        if (!ReadBoth(list, directory)) {
+            fprintf(stderr, "barebench: an installed file is missing or differs\n");
+            return 1;
+        }
+        FILE *result = fopen(argv[2], "w");
+        if (!result)
+            return 1;
+        double end = Seconds();
+        fprintf(result, "loop=%.6f\ndriver=0\nprinter=0\nwork=%.6f\n", end - start, end - start);
         fclose(result);
         return 0;
     }

@@ -4,6 +4,11 @@
 // Prints one "key=value,value,..." line per series (one value a run) for bench/report.py.
 //
 //   drvbench.exe SETUP_FOLDER PROGRAM RUNS [observers]
+//   drvbench.exe SETUP_FOLDER PROGRAM RUNS launch OTHER
+//
+// The second form times only the launch to the welcome page, of PROGRAM and of OTHER (both
+// in SETUP_FOLDER) side by side: RUNS rounds, each launching both, the order turning from
+// round to round, so that the machine's drift falls on both alike.
 //
 // SETUP_FOLDER (a Windows path) holds the program, its J71.INF with one model and the
 // files that model copies (bench/make_setup.py), emptywin.exe, emptyexit.exe and
@@ -267,6 +272,10 @@ BareRun RunBare(const std::vector<std::string> &names, const char *mode) {
                   CountPresent(DriverDirectory() + "3\\", names) == 0;
     if (strcmp(mode, "uninstall") == 0)
         return run;
+    if (strcmp(mode, "read") == 0) {
+        run.ok = true;
+        return run;
+    }
     run.span = CopySpan(DriverDirectory(), names);
     run.ok = CountPresent(DriverDirectory(), names) == (int)names.size() &&
              CountPresent(DriverDirectory() + "3\\", names) == (int)names.size();
@@ -525,6 +534,19 @@ void PrintAll(const std::string &key, const std::vector<double> &values) {
     printf("\n");
 }
 
+// From CreateProcess to the welcome page visible; the program is ended there. Negative when
+// no welcome page came.
+double LaunchToWelcome(const std::string &program) {
+    robot::Wizard wizard;
+    double start = Seconds();
+    if (!Start(&wizard, program, ""))
+        return -1;
+    double seen =
+        WaitUntil([&] { return FindPage(wizard, robot::kWelcomeText) != NULL; }, 20000, 1);
+    robot::StopWizard(&wizard);
+    return seen < 0 ? -1 : seen - start;
+}
+
 int Fail(const char *what, int run, const std::string &why) {
     fprintf(stderr, "drvbench: %s %d failed: %s\n", what, run, why.c_str());
     return 1;
@@ -532,7 +554,36 @@ int Fail(const char *what, int run, const std::string &why) {
 
 } // namespace
 
+// Both programs' launches, alternating, one pair a round.
+int LaunchSideBySide(const std::string &program, const std::string &other, int rounds) {
+    std::map<std::string, std::vector<double>> series;
+    LaunchToWelcome(program);
+    LaunchToWelcome(other);
+    for (int i = 0; i < rounds; i++) {
+        const std::string order[2] = {i % 2 ? other : program, i % 2 ? program : other};
+        for (const std::string &one : order) {
+            double seconds = LaunchToWelcome(one);
+            if (seconds < 0)
+                return Fail("launch round", i + 1, "no welcome page of " + one);
+            series[one == program ? "launch_program" : "launch_other"].push_back(seconds);
+        }
+        series["launch_difference"].push_back(series["launch_other"].back() -
+                                              series["launch_program"].back());
+        fprintf(stderr, "drvbench: round %d of %d: %s %.3f s, %s %.3f s\n", i + 1, rounds,
+                program.c_str(), series["launch_program"].back(), other.c_str(),
+                series["launch_other"].back());
+    }
+    for (const auto &one : series)
+        PrintAll(one.first, one.second);
+    return 0;
+}
+
 int main(int argc, char **argv) {
+    if (argc == 6 && std::string(argv[4]) == "launch") {
+        if (!robot::MakeSetupFolder(kSetup, argv[1]))
+            return 1;
+        return LaunchSideBySide(argv[2], argv[5], std::max(1, atoi(argv[3])));
+    }
     if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "observers")) {
         fprintf(stderr, "usage: drvbench SETUP_FOLDER PROGRAM RUNS [observers]\n");
         return 2;
@@ -596,6 +647,16 @@ int main(int argc, char **argv) {
         series["bare_install_process"].push_back(bare.process);
         series["empty_exit"].push_back(empty);
         series["bare_install_sum"].push_back(bare.work + empty);
+        return true;
+    };
+    // The bare reading of an installation: every setup file as it expands and its copy.
+    auto bareRead = [&] {
+        BareRun bare = RunBare(names, "read");
+        double empty = EmptyExit();
+        if (!bare.ok || empty < 0)
+            return failed("the bare reading: a file is missing or differs");
+        series["bare_read_work"].push_back(bare.work);
+        series["bare_read_sum"].push_back(bare.work + empty);
         return true;
     };
     auto bareUninstall = [&] {
@@ -677,6 +738,14 @@ int main(int argc, char **argv) {
         series["quiet"].push_back(quiet);
         bracketed("quiet", "bare_install_sum", "quiet_ratio");
 
+        // A second run of the same line over the installation the bare run left (the same
+        // printer, driver and files): between two bare readings and empty programs.
+        double again = -1;
+        if (!bareRead() || (again = QuietInstall(names, program)) < 0 || !bareRead())
+            return Fail("run", i + 1, failure.empty() ? "the second quiet run" : failure);
+        series["quiet_again"].push_back(again);
+        bracketed("quiet_again", "bare_read_sum", "quiet_again_ratio");
+
         // The unattended removal between two bare removals, each of a bare installation.
         double removal = -1;
         if (!bareUninstall() || !RunBare(names, "install").ok ||
@@ -698,10 +767,10 @@ int main(int argc, char **argv) {
             fprintf(stderr, ", blind %.3f s, hooked %.3f s", last("blind_span"),
                     last("hooked_span"));
         fprintf(stderr,
-                "), quiet %.3f s (bare work %.3f s + empty %.3f s), removal %.3f s (bare work "
-                "%.3f s)\n",
-                last("quiet"), last("bare_install_work"), last("empty_exit"),
-                last("quiet_uninstall"), last("bare_uninstall_work"));
+                "), quiet %.3f s (bare work %.3f s + empty %.3f s), again %.3f s (bare read "
+                "%.3f s), removal %.3f s (bare work %.3f s)\n",
+                last("quiet"), last("bare_install_work"), last("empty_exit"), last("quiet_again"),
+                last("bare_read_work"), last("quiet_uninstall"), last("bare_uninstall_work"));
     }
     ClearInstallation(names);
 

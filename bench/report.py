@@ -26,6 +26,7 @@ FLOOR_DELAYS = READING + COPY_DELAYS + WRITING
 LAUNCH_LIMIT = 1.25
 COPY_RATIO_LIMIT = 1.10
 QUIET_RATIO_LIMIT = 1.15
+AGAIN_RATIO_LIMIT = 1.20
 INSTALL_MARGIN = 0.5
 SIZE_LIMIT = 150 * 1024
 RUNTIME_DLLS = ("libstdc++", "libgcc", "libwinpthread", "msvcp", "vcruntime", "api-ms-win-crt")
@@ -262,6 +263,26 @@ def quiet_rows(values, files):
                 "",
             )
         )
+    if "quiet_again" in values:
+        again = series(values, "quiet_again")
+        again_ratio = series(values, "quiet_again_ratio")
+        rows += [
+            (
+                "Second unattended run over the installed printer (nothing to do), %d files, "
+                "process start to exit" % files,
+                "%s = %s bare reading + empty start" % (spread(again), times(again_ratio)),
+                "%.2f x (bare reading + empty start = %s)"
+                % (AGAIN_RATIO_LIMIT, seconds(series(values, "bare_read_sum")[0])),
+                verdict(again_ratio[0] <= AGAIN_RATIO_LIMIT),
+            ),
+            (
+                "  bare reading (barebench.exe): each setup file read as it expands (CreateFileA, "
+                "LZInit, LZRead) and its installed copy in \"3\" (ReadFile), compared",
+                spread(series(values, "bare_read_work")),
+                "",
+                "",
+            ),
+        ]
     if "quiet_uninstall" in values:
         removal = series(values, "quiet_uninstall")
         removal_ratio = series(values, "quiet_uninstall_ratio")

@@ -3,6 +3,10 @@
 # Windows programs, its setup folder of 200 SZDD files), measures everything in one fresh
 # Wine prefix under Xvfb and prints the table with each figure beside its limit.
 #   bench/run.sh [--observers] [RUNS]   (default 5; figures are medians over the runs)
+#   bench/run.sh --launch OTHER.exe [ROUNDS]
+#                                       only the launch to the welcome page, of this
+#                                       drvsetup_x64.exe and of OTHER.exe (another build of it)
+#                                       side by side, alternating, ROUNDS rounds (default 4)
 # --observers adds to every run a copy stage with nothing watching the wizard at all and one
 # under the robot's event hook and 5 ms polling, to show what watching costs.
 # The table is also written to build/bench/table.md.
@@ -10,7 +14,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 observers=
-if [ "${1:-}" = --observers ]; then
+other=
+if [ "${1:-}" = --launch ]; then
+    other=$(realpath "${2:?usage: bench/run.sh --launch OTHER.exe [ROUNDS]}")
+    shift 2
+    set -- "${1:-4}"
+elif [ "${1:-}" = --observers ]; then
     observers=observers
     shift
 fi
@@ -19,7 +28,10 @@ runs=${1:-5}
 
 tools/install-deps.sh
 
-for preset in x64 x86; do
+# The launch alone needs the English program only.
+presets="x64 x86"
+[ -z "$other" ] || presets=x64
+for preset in $presets; do
     echo "=== building the $preset preset" >&2
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" >&2
@@ -46,6 +58,28 @@ cp build/x64/drvsetup_x64.exe "$out/emptywin.exe" "$out/emptyexit.exe" "$out/bar
 state=$out/wine
 tests/harness/setup.sh "$state"
 trap 'tests/harness/cleanup.sh "$state"' EXIT
+
+if [ -n "$other" ]; then
+    cp "$other" "$setup/other.exe"
+    echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
+    tests/harness/wine-run.sh "$state" "$out/drvbench.exe" "Z:${setup//\//\\}" drvsetup_x64.exe \
+        "$runs" launch other.exe >"$out/launch.txt"
+    echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
+    python3 - "$out/launch.txt" "$other" <<'REPORT'
+import statistics, sys
+values = {}
+for line in open(sys.argv[1]):
+    key, _, data = line.strip().partition("=")
+    if data:
+        values[key] = [float(v) for v in data.split(",")]
+for key, name in (("launch_program", "this drvsetup_x64.exe"), ("launch_other", sys.argv[2]),
+                  ("launch_difference", "other minus this, round by round")):
+    v = values[key]
+    print("%s: median %.3f s (%.3f to %.3f), %s" % (name, statistics.median(v), min(v), max(v),
+                                                  ", ".join("%.3f" % x for x in v)))
+REPORT
+    exit 0
+fi
 
 per_run=25
 [ -z "$observers" ] || per_run=45

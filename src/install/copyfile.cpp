@@ -79,13 +79,6 @@ static int DeleteIfPresent(const char *path) {
     return 0;
 }
 
-// What a source's first bytes say: whether it is compressed (SZDD), and then the size it
-// expands to. A plain file, or one whose header cannot be read, is copied unchanged.
-struct SourceHeader {
-    int compressed;
-    unsigned long announced;
-};
-
 // The LZ library takes the platform's file handles, as its own opens make them.
 static INT LzHandle(HANDLE file) {
     return (INT)HandleToLong(file);
@@ -97,13 +90,10 @@ static HANDLE OpenForReading(const char *path) {
                        FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-// OpenSetupFile: the file of `path` in the setup folder and nowhere else: the LZ library's
-// own open (through OpenFile) holds no more than 128 characters of path and looks for a
-// missing file in the current directory, the system folders and PATH too. A file kept
-// under its compressed name ("NAME.DL_" for "NAME.DLL") is taken, as the LZ library takes
-// it, but only when the plain name is missing. `opened` (TEXT_BUFFER_SIZE bytes) names the
-// file taken, or `path` when neither opens, with the last error left as the open left it.
-HANDLE OpenSetupFile(const char *path, char *opened) {
+// The file of `path`, else the file under its compressed name when the plain name is
+// missing, opened once; `opened` names the file taken, or `path` when neither opens, with
+// the last error left as the open left it.
+static HANDLE OpenSetupFileOnce(const char *path, char *opened) {
     strcpy(opened, path);
     HANDLE file = OpenForReading(path);
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
@@ -120,11 +110,41 @@ HANDLE OpenSetupFile(const char *path, char *opened) {
     return file;
 }
 
-// Opens the source as above. The header is read from that very open, and the expansion
-// is set up here with LZInit: left to CopyLZFile, it would be set up there and closed
-// behind our back, and the LZClose after it would close the same handle again. Returns
-// the handle for the LZ library, or a negative LZ code.
-static INT OpenSource(const char *path, char *opened, SourceHeader *header) {
+// OpenSetupFile: the file of `path` in the setup folder and nowhere else: the LZ library's
+// own open (through OpenFile) holds no more than 128 characters of path and looks for a
+// missing file in the current directory, the system folders and PATH too. A file kept
+// under its compressed name ("NAME.DL_" for "NAME.DLL") is taken, as the LZ library takes
+// it, but only when the plain name is missing. The setup folder may be a share that other
+// machines read at the same moment, and one of them may hold a file without sharing for a
+// while (a copy tool, a scanner): a sharing violation is tried again for up to 10 s, logged
+// once, before it counts as a file that cannot be opened. `opened` (TEXT_BUFFER_SIZE bytes)
+// names the file taken, or `path` when neither opens, with the last error left as the open
+// left it.
+HANDLE OpenSetupFile(const char *path, char *opened) {
+    DWORD limit = SeamWaitLimit("SharingWait", 10000);
+    DWORD started = GetTickCount();
+    for (int attempt = 0;; attempt++) {
+        HANDLE file = OpenSetupFileOnce(path, opened);
+        DWORD error = GetLastError();
+        if (file != INVALID_HANDLE_VALUE || error != ERROR_SHARING_VIOLATION ||
+            GetTickCount() - started >= limit) {
+            SetLastError(error);
+            return file;
+        }
+        if (!attempt)
+            LogLine("open",
+                    "%s is in use by another process (error %lu); trying again for up "
+                    "to %lu s",
+                    path, (unsigned long)error, (unsigned long)(limit / 1000));
+        g_reporter->pause(limit < 1000 ? limit / 4 + 1 : 250);
+    }
+}
+
+// OpenSetupSource: opens the source as above. The header is read from that very open, and
+// the expansion is set up here with LZInit: left to CopyLZFile, it would be set up there
+// and closed behind our back, and the LZClose after it would close the same handle again.
+// Returns the handle for the LZ library, or a negative LZ code.
+INT OpenSetupSource(const char *path, char *opened, SourceHeader *header) {
     header->compressed = 0;
     HANDLE file = OpenSetupFile(path, opened);
     if (file == INVALID_HANDLE_VALUE)
@@ -296,7 +316,7 @@ int CopyOneFile(HWND page, int index) {
 
     char opened[TEXT_BUFFER_SIZE];
     SourceHeader header;
-    INT source = OpenSource(paths.source, opened, &header);
+    INT source = OpenSetupSource(paths.source, opened, &header);
     if (source < 0) {
         LogLine("copy", "%s: cannot be opened, LZ result %d, error %lu", paths.source, (int)source,
                 (unsigned long)GetLastError());

@@ -32,6 +32,29 @@ int MakeDefaultPrinter(const char *name);
 // 1 when the process runs as the LocalSystem account, whose default printer no person uses.
 int IsLocalSystemAccount();
 
+// The model's driver as the spooler keeps it: the level-3 records of the build's
+// environment (`count` of them in `list`), and the one named modelName (NULL when it is not
+// registered). ReadModelDriver returns 1 when it is; FreeModelDriver frees the list.
+struct ModelDriver {
+    DRIVER_INFO_3A *list;
+    DWORD count;
+    int failed; // the spooler could not give the list
+    const DRIVER_INFO_3A *record;
+};
+int ReadModelDriver(ModelDriver *driver);
+void FreeModelDriver(ModelDriver *driver);
+// The full path a driver's record gives for its file `name` (driver, data, configuration,
+// help or dependent file); NULL when it names no such file.
+const char *DriverFileNamed(const DRIVER_INFO_3A *record, const char *name);
+
+// Installed means installed: the printer on portName with the model's driver, the driver
+// registered for the build's environment, and every file of the copy list where the
+// spooler keeps that driver's files. CheckInstalled asks it after an installation;
+// IsAlreadyInstalled before one, and also wants every file equal, byte for byte, to what
+// the setup folder's file expands to: then there is nothing to do.
+int CheckInstalled();
+int IsAlreadyInstalled();
+
 // An unattended run's wait for a spooler that is stopped or still starting: 1 once it
 // answers, 0 when it has not within the limit (logged).
 int WaitForSpooler();
@@ -53,6 +76,16 @@ PRINTER_INFO_2A *ReadPrinterRecord(HANDLE printer);
 // A file of the setup folder by its full path, else under its compressed name; `opened`
 // (1024 bytes) names the file taken. INVALID_HANDLE_VALUE, the error left, when neither opens.
 HANDLE OpenSetupFile(const char *path, char *opened);
+
+// What a source's first bytes say: whether it is compressed (SZDD), and then the size it
+// expands to. A plain file, or one whose header cannot be read, is copied unchanged.
+struct SourceHeader {
+    int compressed;
+    unsigned long announced;
+};
+// A setup-folder file opened as above and handed to the LZ library, which expands it as it
+// is read (a plain file reads as it is): the LZ handle, or a negative LZ code.
+INT OpenSetupSource(const char *path, char *opened, SourceHeader *header);
 
 // The path of driver file `name` in the driver directory (`version` 0) or in the directory
 // of driver version `version` below it; in the setup folder. 0, with `path` empty, for a

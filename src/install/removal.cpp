@@ -2,6 +2,7 @@
 // local spooler: a driver and a printer that both bear the model's name.
 #include "install/install.h"
 
+#include "install/report.h"
 #include "install/seam.h"
 #include "res/resource.h"
 #include "shell/log.h"
@@ -68,7 +69,7 @@ void DeletePrinterOfModel(HWND page) {
 // the spooler answers 3001 (driver in use) it is asked again, every 250 ms for up to
 // `patienceMs`: on Windows a printer that something still holds open (the printers
 // folder, a queue window) is deleted only when that handle closes, and its driver stays
-// in use until then. Returns the last answer.
+// in use until then. The wizard keeps answering meanwhile. Returns the last answer.
 int DeleteModelDriver(DWORD patienceMs) {
     DWORD started = GetTickCount();
     int waited = 0;
@@ -83,7 +84,7 @@ int DeleteModelDriver(DWORD patienceMs) {
         if (!waited++)
             LogLine("remove", "the driver is still in use; asking again for up to %lu s",
                     (unsigned long)(patienceMs / 1000));
-        Sleep(250);
+        g_reporter->pause(250);
     }
 }
 

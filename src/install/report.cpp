@@ -34,20 +34,46 @@ static void ShowDriverRefusedBox(DWORD error) {
     MessageBoxA(NULL, text, "Add a printer error ", MB_ICONERROR);
 }
 
+// The wizard's pause: the mouse captured by the active page under the wait cursor, and
+// every message that paints a window or is sent to one handled meanwhile. What a person
+// types or clicks, and what is posted, stays queued for afterwards: nothing of the page
+// runs again in the middle of the step that waits.
+static void PauseAnswering(DWORD ms) {
+    HWND captured = GetCapture();
+    if (!captured)
+        SetCapture(GetActiveWindow());
+    HCURSOR before = SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    DWORD started = GetTickCount();
+    for (DWORD passed = 0; passed < ms; passed = GetTickCount() - started) {
+        MsgWaitForMultipleObjects(0, NULL, FALSE, ms - passed, QS_PAINT | QS_SENDMESSAGE);
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE))
+            DispatchMessageA(&message);
+    }
+    SetCursor(before);
+    if (!captured)
+        ReleaseCapture();
+}
+
 const InstallReporter g_wizardReporter = {
     ShowCopyingOnPage,
     ShowCopyError,
     ShowDriverRefusedBox,
+    PauseAnswering,
 };
 
 static void ShowCopyingToNobody(HWND, const char *, const char *) {}
 static void ShowCopyErrorToNobody(HWND, int) {}
 static void ShowDriverRefusedToNobody(DWORD) {}
+static void SleepUnseen(DWORD ms) {
+    Sleep(ms);
+}
 
 const InstallReporter g_silentReporter = {
     ShowCopyingToNobody,
     ShowCopyErrorToNobody,
     ShowDriverRefusedToNobody,
+    SleepUnseen,
 };
 
 const InstallReporter *g_reporter = &g_wizardReporter;

@@ -12,6 +12,10 @@ struct InstallReporter {
     void (*showCopyError)(HWND page, int code);
     // The spooler refused the driver, with its error code.
     void (*showDriverRefused)(DWORD error);
+    // A pause of `ms` while the engine waits for the spooler or a file to be let go: the
+    // wizard keeps its windows answering under the wait cursor, so that the system never
+    // calls it "Not Responding"; an unattended run just sleeps.
+    void (*pause)(DWORD ms);
 };
 
 extern const InstallReporter g_wizardReporter;

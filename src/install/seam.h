@@ -21,6 +21,15 @@ BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned);
 // Deletion of a driver file: the test builds can make it fail as for a file in use.
 BOOL SeamDeleteFile(const char *path);
 
+// The status the spooler reports for the model's printer; the test builds can add
+// PRINTER_STATUS_PENDING_DELETION (PendingDeletion=1), as for a printer deleted with jobs
+// still queued, which Wine never leaves.
+DWORD SeamPrinterStatus(DWORD status);
+
+// 1 when the program runs as a 32-bit process on 64-bit Windows (WoW64); the test builds
+// can pretend it does (Wow64=1), which no 32-bit Wine here can.
+int SeamRunsUnderWow64();
+
 // 1 when the program runs as the LocalSystem account (a start-up script).
 int SeamRunsAsLocalSystem();
 

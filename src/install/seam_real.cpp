@@ -2,6 +2,7 @@
 #include "install/seam.h"
 
 #include "install/install.h"
+#include "shell/session.h"
 
 #include <lzexpand.h>
 
@@ -35,6 +36,14 @@ BOOL SeamEnumPorts(LPBYTE ports, DWORD size, DWORD *needed, DWORD *returned) {
 
 BOOL SeamDeleteFile(const char *path) {
     return DeleteFileA(path);
+}
+
+DWORD SeamPrinterStatus(DWORD status) {
+    return status;
+}
+
+int SeamRunsUnderWow64() {
+    return RunsUnderWow64();
 }
 
 int SeamRunsAsLocalSystem() {

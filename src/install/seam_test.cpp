@@ -8,6 +8,11 @@
 //   EnumPorts=<error>            the spooler cannot be reached (1722 when it is stopped)
 //   DeleteFile=<error>           a driver file cannot be deleted (32 when it is in use)
 //   LocalSystem=1                the program runs as the LocalSystem account
+//   Wow64=1                      the program runs as a 32-bit process on 64-bit Windows
+//   PendingDeletion=1            the model's printer is pending deletion (jobs queued)
+//   SpoolerMoves=1               an added driver's files leave the driver directory, as
+//                                Windows' spooler moves them into its version directory
+//   SharingWait=<ms>             the retry of a setup file held by another process, not 10 s
 //   SpoolerWait=<ms>             the wait for the spooler is that long, not 60 s
 //   DriverInUseWait=<ms>         the wait for a deleted printer's driver, not 10 s
 //   ReadingPause=<ms>            the reading status shows that long, not 1 s
@@ -26,6 +31,7 @@
 #include "install/seam.h"
 
 #include "install/install.h"
+#include "shell/session.h"
 
 #include <lzexpand.h>
 #include <stdio.h>
@@ -113,11 +119,30 @@ static void LogDriver(const DRIVER_INFO_6A *driver) {
 // Calls of each spooler seam so far.
 static long g_addDriverCalls, g_addPrinterCalls, g_deletePrinterCalls, g_deleteDriverCalls;
 
+// Windows' spooler moves a driver's files out of the driver directory into its version
+// directory when it adds the driver; Wine's copies them and leaves the driver directory's.
+static void RemoveMovedFiles(const DRIVER_INFO_6A *driver) {
+    const char *single[] = {driver->pDriverPath, driver->pDataFile, driver->pConfigFile,
+                            driver->pHelpFile};
+    char path[TEXT_BUFFER_SIZE];
+    for (const char *name : single)
+        if (name && DriverFilePath(name, 0, path, sizeof path))
+            DeleteFileA(path);
+    for (const char *name = driver->pDependentFiles; name && *name; name += strlen(name) + 1)
+        if (DriverFilePath(name, 0, path, sizeof path))
+            DeleteFileA(path);
+}
+
 BOOL SeamAddPrinterDriver(DRIVER_INFO_6A *driver) {
     LogDriver(driver);
     if (Refuse("AddPrinterDriver", &g_addDriverCalls))
         return FALSE;
-    return AddPrinterDriverA(NULL, 6, (LPBYTE)driver);
+    if (!AddPrinterDriverA(NULL, 6, (LPBYTE)driver))
+        return FALSE;
+    long value, times;
+    if (FindFault("SpoolerMoves", &value, &times) && value)
+        RemoveMovedFiles(driver);
+    return TRUE;
 }
 
 HANDLE SeamAddPrinter(PRINTER_INFO_2A *printer) {
@@ -172,6 +197,24 @@ BOOL SeamDeleteFile(const char *path) {
     if (Refuse("DeleteFile", &g_deleteFileCalls))
         return FALSE;
     return DeleteFileA(path);
+}
+
+static long g_printerStatusCalls;
+
+DWORD SeamPrinterStatus(DWORD status) {
+    long value, times;
+    g_printerStatusCalls++;
+    if (FindFault("PendingDeletion", &value, &times) && value &&
+        (times < 0 || g_printerStatusCalls <= times))
+        return status | PRINTER_STATUS_PENDING_DELETION;
+    return status;
+}
+
+int SeamRunsUnderWow64() {
+    long value, times;
+    if (FindFault("Wow64", &value, &times))
+        return value != 0;
+    return RunsUnderWow64();
 }
 
 int SeamRunsAsLocalSystem() {

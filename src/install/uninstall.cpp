@@ -11,16 +11,6 @@
 #include <stdio.h>
 #include <string.h>
 
-// The part of a path after its last backslash.
-static const char *BaseName(const char *path) {
-    const char *slash = strrchr(path, '\\');
-    return slash ? slash + 1 : path;
-}
-
-static int SameFile(const char *path, const char *name) {
-    return path && lstrcmpiA(BaseName(path), name) == 0;
-}
-
 // 1 when a driver other than modelName names `name` among its driver, data,
 // configuration, help or dependent files; its name then goes to the log.
 static int NamedByAnotherDriver(const DRIVER_INFO_3A *drivers, DWORD count, const char *name) {
@@ -28,12 +18,7 @@ static int NamedByAnotherDriver(const DRIVER_INFO_3A *drivers, DWORD count, cons
         const DRIVER_INFO_3A *driver = &drivers[i];
         if (!driver->pName || strcmp(driver->pName, g_session.modelName) == 0)
             continue;
-        int named = SameFile(driver->pDriverPath, name) || SameFile(driver->pDataFile, name) ||
-                    SameFile(driver->pConfigFile, name) || SameFile(driver->pHelpFile, name);
-        for (const char *file = driver->pDependentFiles; !named && file && *file;
-             file += strlen(file) + 1)
-            named = SameFile(file, name);
-        if (named) {
+        if (DriverFileNamed(driver, name)) {
             LogLine("remove", "%s is kept: driver \"%s\" uses it too", name, driver->pName);
             return 1;
         }
@@ -70,6 +55,31 @@ static int OtherPrintersUseDriver() {
 // Outcome of one file's deletion.
 enum { FILE_GONE, FILE_AT_RESTART, FILE_KEPT };
 
+// A file in use goes at the next restart. It is renamed aside in its own folder first, so
+// that what the restart deletes is this file alone: an installation made before the
+// restart (this model again, another program's Unidrv printer) writes its own file under
+// the name, and the restart must not take that one with it. Windows renames a loaded
+// driver DLL; only where even the rename is refused is the name itself scheduled.
+static int DeleteAtRestart(const char *path) {
+    char folder[TEXT_BUFFER_SIZE], aside[MAX_PATH + 16];
+    strcpy(folder, path);
+    char *slash = strrchr(folder, '\\');
+    const char *scheduled = path;
+    if (slash && (*slash = '\0', GetTempFileNameA(folder, "j71", 0, aside))) {
+        if (LogCall("remove", MoveFileExA(path, aside, MOVEFILE_REPLACE_EXISTING),
+                    "MoveFileEx %s to %s (renamed aside)", path, aside))
+            scheduled = aside;
+        else
+            DeleteFileA(aside);
+    }
+    if (LogCall("remove", MoveFileExA(scheduled, NULL, MOVEFILE_DELAY_UNTIL_REBOOT),
+                "MoveFileEx %s (deleted at the next restart)", scheduled))
+        return FILE_AT_RESTART;
+    if (scheduled != path)
+        MoveFileExA(scheduled, path, 0);
+    return FILE_KEPT;
+}
+
 // Deletes one driver file; one in use is deleted at the next restart instead.
 static int DeleteDriverFile(const char *path) {
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
@@ -80,46 +90,67 @@ static int DeleteDriverFile(const char *path) {
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
         error != ERROR_LOCK_VIOLATION && error != ERROR_USER_MAPPED_FILE)
         return FILE_KEPT;
-    if (LogCall("remove", MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT),
-                "MoveFileEx %s (deleted at the next restart)", path))
-        return FILE_AT_RESTART;
-    return FILE_KEPT;
+    return DeleteAtRestart(path);
 }
 
-// Deletes the model's files from the driver directory and its version directory, but
-// those another driver names. The worst outcome of any file.
-static int DeleteModelFiles() {
-    DWORD count;
-    int failed;
-    DRIVER_INFO_3A *drivers = (DRIVER_INFO_3A *)ReadDriverList(3, &count, &failed);
-    if (failed) {
-        LogLine("remove", "EnumPrinterDrivers: failed, error %lu; every file is kept",
-                (unsigned long)GetLastError());
+// Deletes the model's files, but those another driver names: each where the spooler keeps
+// it (read before the driver went), and the copy this program put in the driver directory,
+// which Wine's spooler leaves there and Windows' moves away. Without the driver's record,
+// where the copy engine put it. The worst outcome of any file.
+static int DeleteModelFiles(const ModelDriver *driver) {
+    if (driver->failed) {
+        LogLine("remove", "EnumPrinterDrivers: failed; every file is kept");
         return FILE_KEPT;
     }
     int worst = FILE_GONE;
     for (int i = 0; i < g_session.fileCount; i++) {
         const char *name = FindCopyName(i);
-        char path[TEXT_BUFFER_SIZE], versioned[TEXT_BUFFER_SIZE] = "";
-        if (!DriverFilePath(name, 0, path, sizeof path) ||
-            (g_session.driverVersion >= 2 &&
+        const char *kept = name && driver->record ? DriverFileNamed(driver->record, name) : NULL;
+        char copied[TEXT_BUFFER_SIZE], versioned[TEXT_BUFFER_SIZE] = "";
+        if (!DriverFilePath(name, 0, copied, sizeof copied) ||
+            (!kept && g_session.driverVersion >= 2 &&
              !DriverFilePath(name, g_session.driverVersion, versioned, sizeof versioned))) {
             LogLine("remove", "file %d \"%s\": not a name in %s, left alone", i,
                     name ? name : "(none)", g_session.driverDirectory);
             continue;
         }
-        if (NamedByAnotherDriver(drivers, count, name))
+        if (NamedByAnotherDriver(driver->list, driver->count, name))
             continue;
-        int outcome = DeleteDriverFile(path);
-        if (versioned[0]) {
-            int second = DeleteDriverFile(versioned);
-            outcome = second > outcome ? second : outcome;
+        const char *paths[] = {kept ? kept : versioned, copied};
+        for (const char *path : paths) {
+            int outcome = *path ? DeleteDriverFile(path) : FILE_GONE;
+            worst = outcome > worst ? outcome : worst;
         }
-        worst = outcome > worst ? outcome : worst;
     }
-    if (drivers)
-        LocalFree(drivers);
     return worst;
+}
+
+// The removal of what UninstallModel found: the opened printer (NULL when there is none),
+// then the driver, then the files; the run's exit code.
+static int RemoveInstalled(HANDLE printer, const ModelDriver *driver) {
+    if (!printer && !driver->record)
+        return EXIT_NOT_INSTALLED;
+    int printerDeleted = 0;
+    if (printer) {
+        printerDeleted = LogCall("remove", SeamDeletePrinter(printer), "DeletePrinter \"%s\"",
+                                 g_session.modelName);
+        ClosePrinter(printer);
+        if (!printerDeleted)
+            return EXIT_INSTALL_FAILED;
+    }
+    if (driver->record) {
+        if (OtherPrintersUseDriver())
+            return EXIT_INSTALL_FAILED;
+        if (!DeleteModelDriver(printerDeleted ? SeamWaitLimit("DriverInUseWait", 10000) : 0))
+            return EXIT_INSTALL_FAILED;
+    }
+    switch (DeleteModelFiles(driver)) {
+    case FILE_GONE:
+        return EXIT_INSTALLED;
+    case FILE_AT_RESTART:
+        return EXIT_RESTART_NEEDED;
+    }
+    return EXIT_INSTALL_FAILED;
 }
 
 // UninstallModel: the printer first, as the driver cannot go while a printer uses it;
@@ -130,31 +161,11 @@ int UninstallModel() {
     HANDLE printer = NULL;
     int printerPresent = LogCall("remove", OpenPrinterA(g_session.modelName, &printer, &defaults),
                                  "OpenPrinter \"%s\" (all access)", g_session.modelName);
-    int driverPresent = IsModelDriverInstalled();
+    ModelDriver driver;
+    int driverPresent = ReadModelDriver(&driver);
     LogLine("remove", "driver \"%s\" for %s: %s", g_session.modelName, g_session.environment,
             driverPresent ? "installed" : "not installed");
-    if (!printerPresent && !driverPresent)
-        return EXIT_NOT_INSTALLED;
-
-    int printerDeleted = 0;
-    if (printerPresent) {
-        printerDeleted = LogCall("remove", SeamDeletePrinter(printer), "DeletePrinter \"%s\"",
-                                 g_session.modelName);
-        ClosePrinter(printer);
-        if (!printerDeleted)
-            return EXIT_INSTALL_FAILED;
-    }
-    if (driverPresent) {
-        if (OtherPrintersUseDriver())
-            return EXIT_INSTALL_FAILED;
-        if (!DeleteModelDriver(printerDeleted ? SeamWaitLimit("DriverInUseWait", 10000) : 0))
-            return EXIT_INSTALL_FAILED;
-    }
-    switch (DeleteModelFiles()) {
-    case FILE_GONE:
-        return EXIT_INSTALLED;
-    case FILE_AT_RESTART:
-        return EXIT_RESTART_NEEDED;
-    }
-    return EXIT_INSTALL_FAILED;
+    int code = RemoveInstalled(printerPresent ? printer : NULL, &driver);
+    FreeModelDriver(&driver);
+    return code;
 }

@@ -6,6 +6,7 @@
 #include "setupinfo/setupinfo.h"
 #include "shell/cmdline.h"
 #include "shell/session.h"
+#include "shell/singlerun.h"
 #include "ui/iconlist.h"
 #include "ui/pages.h"
 
@@ -34,11 +35,15 @@ static void OpenModelPage(HWND page) {
     SetFocus(GetDlgItem(page, IDC_MODEL_LIST));
 }
 
-// Next: a printer of the model's name goes first when a driver of that name is
-// installed, so the new one can take its place; then the model's data are read.
+// Next: the first step that may change the machine, so it takes the machine's lock (the
+// page stays while another installation holds it); then a printer of the model's name goes
+// when a driver of that name is installed, so the new one can take its place; then the
+// model's data are read.
 static int OnModelPageCommand(HWND page, WPARAM command, LPARAM) {
     if (command != IDC_NEXT)
         return 0;
+    if (!WizardMayRun(page))
+        return 1;
     if (IsDriverInstalled(page))
         DeletePrinterOfModel(page);
     if (!LoadModelInstallData(page)) {

@@ -5,7 +5,6 @@
 #include "shell/quietrun.h"
 #include "shell/sequencer.h"
 #include "shell/session.h"
-#include "shell/singlerun.h"
 #include "shell/systemdlls.h"
 
 #include <stdio.h>
@@ -58,15 +57,6 @@ static int RunWizard() {
     LogLine("start", "wizard for %s, log %s, command line: %s", g_profile.environment, LogPath(),
             GetCommandLineA());
     LogLine("dlls", "%s", DllSearchDescription());
-    if (MissingSystemDll()) {
-        LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
-        char text[2 * TEXT_BUFFER_SIZE];
-        snprintf(text, sizeof text, "A system file cannot be loaded:\r\n%s", MissingSystemDll());
-        MessageBoxA(NULL, text, g_profile.wizardTitle, MB_ICONERROR);
-        return 0;
-    }
-    if (!WizardMayRun())
-        return 0;
     if (!RegisterMainWindowClass())
         return 0;
     // A missing disk or drive must never bring up the system's critical-error box while

@@ -16,7 +16,6 @@
 #include "shell/singlerun.h"
 #include "shell/systemdlls.h"
 
-#include <io.h>
 #include <lzexpand.h>
 #include <stdio.h>
 #include <string.h>
@@ -45,13 +44,11 @@ static void LogStart() {
     LogLine("dlls", "%s", DllSearchDescription());
 }
 
-// The model page's Next: an earlier printer of the model's name goes when a driver of
-// that name is installed, then the model's install data are read.
-static int TakeModel(const char *model) {
-    strcpy(g_session.modelName, model);
+// The model page's Next, once the model's install data are read: an earlier printer of
+// the model's name goes when a driver of that name is installed.
+static void ClearModelPrinter() {
     if (LogDriverInstalled())
         DeleteModelPrinter();
-    return LoadInstallDataFor(model);
 }
 
 // The copy page's work: every file of the list, a file asking for another try tried
@@ -75,53 +72,26 @@ static int CopyAllFiles() {
     return copied;
 }
 
-// Installed means installed: the printer exists on the chosen port with the model's
-// driver, the driver is registered for the build's environment, and every driver file
-// is in the driver directory.
-static int CheckInstalled() {
-    int installed = 1;
-    HANDLE printer = NULL;
-    if (OpenPrinterA(g_session.modelName, &printer, NULL)) {
-        PRINTER_INFO_2A *record = ReadPrinterRecord(printer);
-        if (!record || !record->pPortName ||
-            lstrcmpiA(record->pPortName, g_session.portName) != 0 || !record->pDriverName ||
-            strcmp(record->pDriverName, g_session.modelName) != 0) {
-            LogLine("check", "printer \"%s\" is not on %s with its driver", g_session.modelName,
-                    g_session.portName);
-            installed = 0;
-        }
-        if (record)
-            LocalFree(record);
-        ClosePrinter(printer);
-    } else {
-        LogLine("check", "printer \"%s\" does not exist, error %lu", g_session.modelName,
-                (unsigned long)GetLastError());
-        installed = 0;
-    }
-    if (!IsModelDriverInstalled()) {
-        LogLine("check", "no driver \"%s\" for %s", g_session.modelName, g_session.environment);
-        installed = 0;
-    }
-    for (int i = 0; i < g_session.fileCount; i++) {
-        char path[TEXT_BUFFER_SIZE];
-        if (!DriverFilePath(FindCopyName(i), 0, path, sizeof path) || _access(path, 0) != 0) {
-            LogLine("check", "%s is missing", path);
-            installed = 0;
-        }
-    }
-    if (installed)
-        LogLine("check", "printer \"%s\" on %s, driver for %s, %d files in %s", g_session.modelName,
-                g_session.portName, g_session.environment, g_session.fileCount,
-                g_session.driverDirectory);
-    return installed;
+// The default printer when asked, and the end of a run that leaves the model installed.
+static int FinishInstalled(const char *outcome) {
+    if (g_arguments.makeDefault && !MakeDefaultPrinter(g_session.modelName))
+        return Finish(EXIT_INSTALL_FAILED, "the default printer cannot be set");
+    return Finish(EXIT_INSTALLED, outcome);
 }
 
-// The port page's Next, the copy page and the writing steps, each stopping the run when
-// the wizard would end on its failure page.
+// The model page's Next, the port page's Next, the copy page and the writing steps, each
+// stopping the run when the wizard would end on its failure page. A machine that has the
+// model installed as asked already is left as it is: deployment tools run the same line
+// again at every boot or cycle, and a reinstallation would throw away the printer's
+// settings (and, on Windows, leave a printer with queued jobs pending deletion).
 static int Install(const char *model, const char *port) {
-    if (!TakeModel(model))
+    strcpy(g_session.modelName, model);
+    if (!LoadInstallDataFor(model))
         return Finish(EXIT_INSTALL_FAILED, "the model has nothing that can be installed");
     strcpy(g_session.portName, port);
+    if (IsAlreadyInstalled())
+        return FinishInstalled("already installed; nothing changed");
+    ClearModelPrinter();
     if (!RemoveBeforeCopy())
         return Finish(EXIT_INSTALL_FAILED,
                       "the earlier printer or driver of the model cannot be removed");
@@ -132,10 +102,7 @@ static int Install(const char *model, const char *port) {
     // printer something still holds open the chance to keep its driver in use.
     if (!RegisterDriverAndPrinter() || !CheckInstalled())
         return Finish(EXIT_INSTALL_FAILED, "the spooler did not take the driver or the printer");
-
-    if (g_arguments.makeDefault && !MakeDefaultPrinter(g_session.modelName))
-        return Finish(EXIT_INSTALL_FAILED, "the default printer cannot be set");
-    return Finish(EXIT_INSTALLED, "installed");
+    return FinishInstalled("installed");
 }
 
 // The removal: the model's install data name its files.
@@ -186,7 +153,7 @@ int RunQuiet(int understood) {
     if (!CheckPlatform())
         return Finish(EXIT_UNSUPPORTED_SYSTEM, "this system is not one the driver supports");
     // The spooler and the LZ library are called from here on.
-    if (MissingSystemDll()) {
+    if (!LoadSystemDlls()) {
         LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
         return Finish(EXIT_INSTALL_FAILED, "a system DLL cannot be loaded");
     }

@@ -6,7 +6,10 @@
 #include "shell/log.h"
 #include "shell/sequencer.h"
 #include "shell/session.h"
+#include "shell/systemdlls.h"
 #include "ui/pages.h"
+
+#include <stdio.h>
 
 // The one status box that may be open, between the timer that opens it and the timer
 // that destroys it.
@@ -70,6 +73,24 @@ static void OnStep(HWND window, WPARAM step) {
     }
 }
 
+// The spooler's and the LZ library's DLLs, loaded while the reading status shows rather
+// than before the first window: the wizard needs neither before its model page. Where one
+// cannot be loaded, the system's box says so and the wizard ends before any page, with
+// nothing changed. 0 then.
+static int LoadWizardDlls(HWND window) {
+    if (LoadSystemDlls())
+        return 1;
+    LogLine("dlls", "%s cannot be loaded", MissingSystemDll());
+    DestroyWindow(g_statusDialog);
+    g_statusDialog = NULL;
+    EndBusy();
+    char text[2 * TEXT_BUFFER_SIZE];
+    snprintf(text, sizeof text, "A system file cannot be loaded:\r\n%s", MissingSystemDll());
+    MessageBoxA(NULL, text, g_profile.wizardTitle, MB_ICONERROR);
+    DestroyWindow(window);
+    return 0;
+}
+
 static void OnTimer(HWND window, WPARAM timer) {
     KillTimer(window, timer);
     switch (timer) {
@@ -77,7 +98,9 @@ static void OnTimer(HWND window, WPARAM timer) {
         BeginBusy(window);
         g_statusDialog = OpenStatusDialog(window, IDS_READING_SETUP);
         ShowWindow(g_statusDialog, SW_SHOW);
+        UpdateWindow(g_statusDialog);
         SetTimer(window, TIMER_END_READING, SeamWaitLimit("ReadingPause", 1000), NULL);
+        LoadWizardDlls(window);
         break;
     case TIMER_END_READING:
         DestroyWindow(g_statusDialog);

@@ -57,8 +57,11 @@ extern SetupSession g_session;
 // Module of the running program: every dialog, string, icon and bitmap comes from it.
 extern HINSTANCE g_instance;
 
-// 1 when the running system is one the driver supports; sets osIndex and driverVersion.
+// 1 when the running system is one the driver supports, the program running natively on
+// it (not a 32-bit program on 64-bit Windows); sets osIndex and driverVersion.
 int CheckPlatform();
+// 1 when the program runs as a 32-bit process on 64-bit Windows (WoW64).
+int RunsUnderWow64();
 
 // Tells Windows (Vista and later) that the wizard draws itself at the screen's resolution,
 // so that it is not stretched; nothing on systems without the call.

@@ -91,7 +91,7 @@ static void PreloadByFullPath() {
                                     : "system DLLs preloaded by full path";
 }
 
-int SecureDllSearch() {
+void SecureDllSearch() {
     SetDefaultDllDirectoriesProc setDefault =
         (SetDefaultDllDirectoriesProc)(AnyProcedure)SeamKernelProcedure("SetDefaultDllDirectories");
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
@@ -99,7 +99,14 @@ int SecureDllSearch() {
         g_loadFlags = 0;
     } else
         PreloadByFullPath();
+}
 
+// LoadSystemDlls: each is loaded once and stays; a later call finds it loaded. (Windows'
+// WINSPOOL.DRV brings in more DLLs of its own, comctl32 among them, and so takes a while:
+// the wizard has it loaded while its reading status shows, not before its first window.)
+int LoadSystemDlls() {
+    if (g_missing[0])
+        return 0;
     for (const char *name : kDelayLoaded) {
         char path[MAX_PATH + 16];
         if (!SystemLibraryPath(name, path, sizeof path) ||

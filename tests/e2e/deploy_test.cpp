@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,72 @@ std::vector<std::string> MachineMultiString(const char *key, const char *value) 
     return names;
 }
 
+// The printer's comment, as a person or a policy sets it after the installation.
+bool SetPrinterComment(const char *name, const char *comment) {
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA((LPSTR)name, &printer, &defaults))
+        return false;
+    DWORD size = 0;
+    GetPrinterA(printer, 2, nullptr, 0, &size);
+    std::vector<BYTE> block(size + 1);
+    bool set = size && GetPrinterA(printer, 2, block.data(), size, &size);
+    if (set) {
+        PRINTER_INFO_2A *record = (PRINTER_INFO_2A *)block.data();
+        record->pComment = (LPSTR)comment;
+        record->pSecurityDescriptor = nullptr;
+        set = SetPrinterA(printer, 2, (LPBYTE)record, 0) != 0;
+    }
+    ClosePrinter(printer);
+    return set;
+}
+
+std::string PrinterComment(const char *name) {
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA((LPSTR)name, &printer, nullptr))
+        return "(no printer)";
+    DWORD size = 0;
+    GetPrinterA(printer, 2, nullptr, 0, &size);
+    std::vector<BYTE> block(size + 1);
+    std::string comment = "(unreadable)";
+    if (size && GetPrinterA(printer, 2, block.data(), size, &size)) {
+        const char *text = ((PRINTER_INFO_2A *)block.data())->pComment;
+        comment = text ? text : "";
+    }
+    ClosePrinter(printer);
+    return comment;
+}
+
+// The phase of the restart test (WINE_RUN_RESTART of tests/harness/wine-run.sh): "before"
+// or "after" the restart; empty in every other run.
+std::string RestartPhase() {
+    char phase[16] = "";
+    GetEnvironmentVariableA("DRVSETUP_RESTART", phase, sizeof phase);
+    return phase;
+}
+
+// Holds a file open with no sharing from another thread of this process, as another
+// machine copying it from the share would, and lets go after `ms`.
+struct HeldFile {
+    HANDLE file, thread;
+    DWORD ms;
+    HeldFile(const std::string &path, DWORD ms) : ms(ms) {
+        file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        thread = CreateThread(
+            nullptr, 0,
+            [](void *self) -> DWORD {
+                Sleep(((HeldFile *)self)->ms);
+                CloseHandle(((HeldFile *)self)->file);
+                return 0;
+            },
+            this, 0, nullptr);
+    }
+    ~HeldFile() {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+};
+
 class Deploy : public InstallCase {
   protected:
     void SetUp() override {
@@ -76,8 +143,9 @@ class Deploy : public InstallCase {
 };
 
 // A run holding the machine's lock (here the test itself, as another run would): an
-// unattended installation or removal ends 1618 and a person's wizard says so in its own
-// message, all with nothing changed; with the lock free again the same line installs.
+// unattended installation or removal ends 1618 with nothing changed, and a person's wizard
+// says so at the model page's Next, its first change, and stays there; with the lock free
+// again the same Next goes on and the same line installs.
 TEST_F(Deploy, WhileAnotherRunHoldsTheMachineEveryRunEndsWithNothingChanged) {
     HANDLE lock = CreateMutexA(nullptr, TRUE, kRunLock);
     ASSERT_TRUE(lock);
@@ -91,31 +159,50 @@ TEST_F(Deploy, WhileAnotherRunHoldsTheMachineEveryRunEndsWithNothingChanged) {
     ExpectNothingChanged(state);
 
     ASSERT_TRUE(StartWizard(&wizard, folder, "drvsetup_x64.exe"));
-    Sight sight = WaitForOneOf(wizard, {Shown::kMessage, Shown::kFinish}, 30000);
-    ExpectMessage(sight, "Warinig", kAnotherRun);
-    EXPECT_EQ(WaitForExit(&wizard, 15000), 0u);
-    EXPECT_FALSE(FindWindowOf(wizard, "", kWelcomeText));
-    StopWizard(&wizard);
+    HWND welcome = WaitForPage(wizard, kWelcomeText, 30000);
+    ASSERT_TRUE(welcome) << "a wizard that changes nothing yet opens as usual";
+    Press(welcome, kNext);
+    HWND model = WaitForPage(wizard, kModelList);
+    ASSERT_TRUE(model);
+    Press(model, kNext);
+    ExpectMessage(WaitForOneOf(wizard, {Shown::kMessage, Shown::kFinish}, 30000), "Warinig",
+                  kAnotherRun);
+    EXPECT_TRUE(FindWindowOf(wizard, "", kModelList)) << "the model page stays";
     ExpectNothingChanged(state);
 
     ReleaseMutex(lock);
     CloseHandle(lock);
+    Press(model, kNext);
+    HWND port = WaitForPage(wizard, kPortList);
+    ASSERT_TRUE(port) << "with the machine free the same Next goes on";
+    ASSERT_NO_FATAL_FAILURE(CancelToTheEnd(wizard, port));
+    StopWizard(&wizard);
     InstallLaser();
 }
 
-// A person's wizard holds the machine as well: an unattended run meanwhile ends 1618,
-// and once the wizard is gone the same line installs.
+// A wizard standing open holds nothing; once past the model page it holds the machine to
+// its end: an unattended run meanwhile ends 1618, and once the wizard is gone the same line
+// installs.
 TEST_F(Deploy, TheWizardAndAnUnattendedRunExcludeEachOther) {
     Wizard person;
     ASSERT_TRUE(StartWizard(&person, folder, "drvsetup_x64.exe"));
     HWND welcome = WaitForPage(person, kWelcomeText, 30000);
     ASSERT_TRUE(welcome);
+    InstallLaser();
+
+    Press(welcome, kNext);
+    HWND model = WaitForPage(person, kModelList);
+    ASSERT_TRUE(model);
+    Press(model, kNext);
+    HWND port = WaitForPage(person, kPortList);
+    ASSERT_TRUE(port);
     SpoolerState state = ReadSpooler(driverDirectory);
-    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT1:"), 1618u);
+    EXPECT_EQ(Run("/quiet /uninstall " + kLaserModel), 1618u);
     ExpectNothingChanged(state);
 
-    ASSERT_NO_FATAL_FAILURE(CancelToTheEnd(person, welcome));
+    ASSERT_NO_FATAL_FAILURE(CancelToTheEnd(person, port));
     StopWizard(&person);
+    EXPECT_EQ(Run("/quiet /uninstall " + kLaserModel), 0u) << Log();
     InstallLaser();
 }
 
@@ -249,25 +336,61 @@ TEST_F(Deploy, UninstallFileInUseRefusalsAndWrongLines) {
     EXPECT_TRUE(GetDriverState(kLaser, kEnvironment).exists);
     ExpectCopied(folder, kLaserFiles);
 
+    // The first file the removal deletes is UNIDRV.DLL where the spooler keeps it, in "3".
+    // It goes aside in its folder, and that file alone waits for the restart: the name is
+    // free for an installation made before it.
     InstallLaser();
     EXPECT_EQ(Run("/quiet /uninstall " + kLaserModel,
                   {"DRVSETUP_FAULTS=DeleteFile=32*1;DeletePrinterDriver=3001*2"}),
               3010u)
         << Log();
     ExpectLogged("the driver is still in use; asking again for up to 10 s");
-    ExpectLogged(driverDirectory.substr(2) + "\\UNIDRV.DLL: failed, error 32");
-    ExpectLogged(driverDirectory.substr(2) + "\\UNIDRV.DLL (deleted at the next restart): ok");
+    ExpectLogged(versionDirectory.substr(2) + "\\UNIDRV.DLL: failed, error 32");
+    ExpectLogged("UNIDRV.DLL to " + versionDirectory + "\\j71");
     ExpectLogged("end      removed; files in use go at the next restart; exit code 3010");
     EXPECT_FALSE(GetDriverState(kLaser, kEnvironment).exists);
-    EXPECT_FALSE(FileExists(driverDirectory + "\\J71.GPD"));
+    for (const std::string &name : kLaserFiles)
+        EXPECT_FALSE(FileExists(versionDirectory + "\\" + name) ||
+                     FileExists(driverDirectory + "\\" + name))
+            << name;
     std::vector<std::string> renames = MachineMultiString(
         "SYSTEM\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
     std::string listed;
     for (const std::string &name : renames)
         listed += name + "|";
-    EXPECT_NE(listed.find("\\UNIDRV.DLL|"), std::string::npos) << listed;
-    EXPECT_TRUE(FileExists(driverDirectory + "\\UNIDRV.DLL")) << "kept until the restart";
-    EXPECT_FALSE(FileExists(versionDirectory + "\\UNIDRV.DLL")) << "that copy was not in use";
+    EXPECT_EQ(listed.find("\\UNIDRV.DLL|"), std::string::npos) << listed;
+    std::vector<std::string> aside = FilesIn(versionDirectory);
+    aside.erase(std::remove_if(aside.begin(), aside.end(),
+                               [&](const std::string &name) {
+                                   return spoolerBefore.versionFiles.count(name) ||
+                                          listed.find("\\" + name + "|") == std::string::npos;
+                               }),
+                aside.end());
+    EXPECT_EQ(aside.size(), 1u) << "the file in use, renamed aside and listed: " << listed;
+}
+
+// Before a restart, in one session (the test alive throughout): an uninstall leaves a file
+// in use to the restart (3010), and the same model is installed again. The restart itself,
+// a new session of the prefix, is made by the test run (e2e.deploy_restart).
+TEST_F(Deploy, RestartBeforeAFileInUseAndAnInstallationAfterIt) {
+    if (RestartPhase() != "before")
+        GTEST_SKIP() << "a phase of e2e.deploy_restart";
+    InstallLaser();
+    EXPECT_EQ(Run("/quiet /uninstall " + kLaserModel, {"DRVSETUP_FAULTS=DeleteFile=32*1"}), 3010u)
+        << Log();
+    InstallLaser();
+    // Left as it is for after the restart.
+    spoolerBefore = ReadSpooler(driverDirectory);
+}
+
+// After that restart the installation is whole: every file in place, and a second run
+// finds nothing to do.
+TEST_F(Deploy, RestartAfterTheInstallationIsWhole) {
+    if (RestartPhase() != "after")
+        GTEST_SKIP() << "a phase of e2e.deploy_restart";
+    ExpectLaserInstalled();
+    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT1:"), 0u) << Log();
+    ExpectLogged("already installed; nothing changed; exit code 0");
 }
 
 // A spooler that answers only after a while is waited for, once logged; one that never
@@ -304,8 +427,9 @@ TEST_F(Deploy, DefaultAsLocalSystemIsRefused) {
     EXPECT_EQ(ProfileDevice(), deviceBefore);
 }
 
-// The unattended run registers once; replacing an installation whose printer something
-// still holds open, it asks for the driver's deletion again until the spooler lets go.
+// The unattended run registers once; replacing an installation (on another port here) whose
+// printer something still holds open, it asks for the driver's deletion again until the
+// spooler lets go.
 TEST_F(Deploy, UnattendedRegistersOnceAndWaitsForAHeldDriver) {
     InstallLaser();
     EXPECT_EQ(Count(Log(), "AddPrinterDriver \""), 1u) << Log();
@@ -314,7 +438,7 @@ TEST_F(Deploy, UnattendedRegistersOnceAndWaitsForAHeldDriver) {
 
     // The model's printer survives the model step (as a printer pending deletion would
     // not be found there), so the removal before the copy deletes printer and driver.
-    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT1:",
+    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT2:",
                   {"DRVSETUP_FAULTS=DeletePrinter=5*1;DeletePrinterDriver=3001*3"}),
               0u)
         << Log();
@@ -323,17 +447,107 @@ TEST_F(Deploy, UnattendedRegistersOnceAndWaitsForAHeldDriver) {
               3u);
     ExpectLogged("DeletePrinterDriver \"Zelmox J71 Laser\" for Windows x64: ok");
     EXPECT_EQ(Count(Log(), "AddPrinterDriver \""), 1u);
-    ExpectLaserInstalled();
+    ExpectRegistered(kLaser, kEnvironment, "LPT2:", kLaserFiles);
+    ExpectCopied(folder, kLaserFiles);
 }
 
-// The wizard's removal before the copy waits for a held driver as well.
+// The wizard's removal before the copy waits for a held driver as well, and its port page
+// keeps answering meanwhile (Vista and 7 would call a page that does not "Not Responding"
+// and offer to close it between the printer's deletion and the copy).
 TEST_F(Deploy, TheWizardWaitsForAHeldDriverToo) {
     InstallLaser();
-    Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=DeletePrinter=5*1;DeletePrinterDriver=3001*3"});
+    Start("drvsetup_x64_t.exe", {"DRVSETUP_FAULTS=DeletePrinter=5*1;DeletePrinterDriver=3001*12"});
     WalkToCopy();
+    HWND port = FindWindowOf(wizard, "", kPortList);
+    ASSERT_TRUE(port);
+    Pump(500);
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(FindWindowOf(wizard, "", kPortList)) << "the wait is over too soon to look";
+    EXPECT_TRUE(SendMessageTimeoutW(port, WM_NULL, 0, 0, SMTO_BLOCK, 1000, &answer))
+        << "the port page does not answer while it waits";
     Sight sight = NextSight(wizard);
     ExpectFinish(sight, kSucceeded);
     ExpectRegistered(kLaser, kEnvironment, "COM1:", kLaserFiles);
+}
+
+// A second run of the same line over a whole installation ends 0 at once with nothing
+// touched: the printer's settings survive. Anything short of whole takes the installing
+// road: a file in "3" that is not what the setup folder's expands to, a printer pending
+// deletion, another port (no /port: the one the port page would choose).
+TEST_F(Deploy, ASecondRunChangesNothing) {
+    InstallLaser();
+    ASSERT_TRUE(SetPrinterComment(kLaser, "Third floor, by policy"));
+    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port lpt1:"), 0u) << Log();
+    ExpectLogged("as the setup folder has them: already installed");
+    ExpectLogged("end      already installed; nothing changed; exit code 0");
+    for (const char *touched : {"DeletePrinter", "AddPrinter", " -> ", "MoveFile"})
+        EXPECT_EQ(Count(Log(), touched), 0u) << touched << "\n" << Log();
+    EXPECT_EQ(PrinterComment(kLaser), "Third floor, by policy");
+    ExpectLaserInstalled();
+
+    struct {
+        const char *change, *arguments, *faults, *logged, *port;
+    } notWhole[] = {
+        {"a file differs", " /port LPT1:", "", "J71LASER.INI differs", "LPT1:"},
+        {"pending deletion", " /port LPT1:", "DRVSETUP_FAULTS=PendingDeletion=1*1",
+         "is pending deletion", "LPT1:"},
+        {"another port", "", "", "printer \"Zelmox J71 Laser\" is on another port", "COM1:"},
+    };
+    for (const auto &c : notWhole) {
+        SCOPED_TRACE(c.change);
+        if (std::string(c.change) == "a file differs") {
+            // One byte other, the size the same.
+            std::string text;
+            ASSERT_TRUE(ReadWholeFile(versionDirectory + "\\J71LASER.INI", &text));
+            text[text.size() / 2] ^= 1;
+            ASSERT_TRUE(WriteTextFile(versionDirectory + "\\J71LASER.INI", text));
+        }
+        std::vector<std::string> faults;
+        if (*c.faults)
+            faults.push_back(c.faults);
+        EXPECT_EQ(Run("/quiet " + kLaserModel + c.arguments, faults), 0u) << Log();
+        ExpectLogged(c.logged);
+        ExpectLogged("end      installed; exit code 0");
+        ExpectRegistered(kLaser, kEnvironment, c.port, kLaserFiles);
+        ExpectCopied(folder, kLaserFiles);
+    }
+}
+
+// Where Windows' spooler moves the driver's files out of the driver directory into "3"
+// (the test build emulates it), the installation still succeeds, a second run finds it
+// whole and the removal finds its files.
+TEST_F(Deploy, FilesAreWhereTheSpoolerKeepsThem) {
+    const std::vector<std::string> moves = {"DRVSETUP_FAULTS=SpoolerMoves=1"};
+    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT1:", moves), 0u) << Log();
+    for (const std::string &name : kLaserFiles) {
+        EXPECT_FALSE(FileExists(driverDirectory + "\\" + name)) << name << " was not moved";
+        EXPECT_TRUE(FileExists(versionDirectory + "\\" + name)) << name;
+    }
+    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT1:", moves), 0u) << Log();
+    ExpectLogged("already installed; nothing changed; exit code 0");
+    EXPECT_EQ(Run("/quiet /uninstall " + kLaserModel, moves), 0u) << Log();
+    ExpectDriverFiles({});
+}
+
+// A setup file another machine holds open without sharing for a while is waited for
+// (logged once); one held longer than the wait is a file that cannot be opened.
+TEST_F(Deploy, ASetupFileHeldByAnotherProcessIsWaitedFor) {
+    {
+        HeldFile held(folder + "\\UNIDRV.HLP", 3000);
+        ASSERT_NE(held.file, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT1:"), 0u) << Log();
+    }
+    EXPECT_EQ(Count(Log(), "UNIDRV.HLP is in use by another process (error 32); trying again for "
+                           "up to 10 s"),
+              1u)
+        << Log();
+    ExpectLaserInstalled();
+
+    HeldFile held(folder + "\\UNIDRV.HLP", 8000);
+    EXPECT_EQ(Run("/quiet " + kLaserModel + " /port LPT1:", {"DRVSETUP_FAULTS=SharingWait=1000"}),
+              1603u)
+        << Log();
+    ExpectLogged("UNIDRV.HLP: cannot be opened, LZ result -1, error 32");
 }
 
 } // namespace

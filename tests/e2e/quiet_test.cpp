@@ -80,7 +80,8 @@ TEST_F(Quiet, InstallsTheModelOnThePortAsTheDefaultPrinterAndLogsEveryStep) {
     EXPECT_NE(lines.front().find("start    unattended installation"), std::string::npos);
     EXPECT_NE(lines.back().find("end      installed; exit code 0"), std::string::npos);
 
-    // A second run appends to the same log, and replaces the installation it finds.
+    // A second run appends to the same log, and replaces the installation it finds on
+    // another port.
     ASSERT_EQ(Run("/quiet /model \"zelmox j71 color\" /log " + logPath), 0u);
     EXPECT_EQ(Lines(Log()).front(), lines.front());
     EXPECT_GT(Lines(Log()).size(), lines.size());
@@ -118,6 +119,9 @@ TEST_F(Quiet, AWrongCommandLineOrLogChangesNothing) {
     ExpectNothingChanged();
 }
 
+// An unsupported version, and the Korean 32-bit program on 64-bit Windows (WoW64, through
+// the test build's seam: a local printer needs a driver of the machine's own environment):
+// 1633 unattended, the system's box in the wizard, nothing changed.
 TEST_F(Quiet, AnUnsupportedSystemIsRefusedWithNothingChanged) {
     ASSERT_TRUE(SetWineVersion("winxp64"));
     DWORD code = Run("/quiet /model \"Zelmox J71 Laser\" /log " + logPath);
@@ -125,6 +129,21 @@ TEST_F(Quiet, AnUnsupportedSystemIsRefusedWithNothingChanged) {
     EXPECT_EQ(code, 1633u);
     EXPECT_NE(Log().find("this system is not one the driver supports; exit code 1633"),
               std::string::npos);
+    ExpectNothingChanged();
+
+    const std::vector<std::string> wow64 = {"DRVSETUP_FAULTS=Wow64=1"};
+    ASSERT_TRUE(CopyOneFile(BinPath("drvsetup_ko64_t.exe"), folder + "\\drvsetup_ko64_t.exe"));
+    DeleteFileA(logPath.c_str());
+    EXPECT_EQ(
+        Run("/quiet /model \"Zelmox J71 Laser\" /log " + logPath, "drvsetup_ko64_t.exe", wow64),
+        1633u);
+    EXPECT_NE(Log().find("this system is not one the driver supports; exit code 1633"),
+              std::string::npos)
+        << Log();
+    StopWizard(&wizard);
+    ASSERT_TRUE(StartWizard(&wizard, folder, "drvsetup_ko64_t.exe", wow64));
+    e2e::ExpectPlatformRefused(wizard, 30000, [](HWND) {});
+    StopWizard(&wizard);
     ExpectNothingChanged();
 }
 

@@ -81,8 +81,15 @@ class Readme : public InstallCase {
         std::string readme = ReadReadme();
         blocks = ProgramBlocks(readme);
         detectionKey = DetectionKey(readme);
-        // Windows 7 has its Logs folder; a fresh Wine prefix may not.
-        CreateDirectoryA("C:\\windows\\Logs", nullptr);
+        // Windows 2000 and XP have no Logs folder: the recipes must make it themselves.
+        RemoveLogsFolder();
+    }
+
+    static void RemoveLogsFolder() {
+        for (const std::string &name : FilesIn("C:\\windows\\Logs"))
+            DeleteFileA(("C:\\windows\\Logs\\" + name).c_str());
+        RemoveDirectoryA("C:\\windows\\Logs");
+        EXPECT_FALSE(FileExists("C:\\windows\\Logs")) << "the Logs folder cannot be removed";
     }
 
     void TearDown() override {
@@ -137,7 +144,8 @@ class Readme : public InstallCase {
 };
 
 // The README holds exactly the four command blocks this test knows, and the detection
-// rule; each block runs as it stands.
+// rule; each block runs as it stands, on a system without %SystemRoot%\Logs (as 2000 and
+// XP are) as well as with it.
 TEST_F(Readme, EveryRecipeRunsAsWritten) {
     ASSERT_EQ(blocks.size(), 4u) << "a command block of the README that no test runs";
     ASSERT_EQ(detectionKey,
@@ -158,22 +166,29 @@ TEST_F(Readme, EveryRecipeRunsAsWritten) {
             block.find("@echo off") == std::string::npos)
             install = block;
     ASSERT_FALSE(install.empty());
+    RemoveLogsFolder();
     EXPECT_EQ(RunBlock(uninstall), 0u);
     EXPECT_FALSE(KeyExists(detectionKey));
     EXPECT_FALSE(GetDriverState(kLaser, kEnvironment).exists);
     EXPECT_EQ(RunBlock(uninstall), 1605u) << "nothing left to remove";
+    RemoveLogsFolder();
     EXPECT_EQ(RunBlock(install), 0u);
     EXPECT_TRUE(KeyExists(detectionKey));
     ExpectRegistered(kLaser, kEnvironment, "LPT1:", kLaserFiles);
+    EXPECT_EQ(RunBlock(install), 0u) << "a second run over the installation";
     std::string log;
     ASSERT_TRUE(ReadWholeFile("C:\\windows\\Logs\\j71-setup.log", &log));
     EXPECT_NE(log.find("end      installed; exit code 0"), std::string::npos);
+    EXPECT_NE(log.find("end      already installed; nothing changed; exit code 0"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(RunBlock(uninstall), 0u);
     EXPECT_FALSE(KeyExists(detectionKey));
 }
 
-// The start-up script installs; while another run holds the machine it waits and tries
-// again, and succeeds once the machine is free.
+// The start-up script installs, on a system without %SystemRoot%\Logs; while another run
+// holds the machine it waits and tries again, and succeeds once the machine is free; at the
+// next boot it leaves the installation as it is.
 TEST_F(Readme, TheStartUpScriptInstallsAndRetriesABusyMachine) {
     std::string script = Block("@echo off");
     ASSERT_EQ(script.find("/default"), std::string::npos) << "LocalSystem: no /default";
@@ -200,6 +215,11 @@ TEST_F(Readme, TheStartUpScriptInstallsAndRetriesABusyMachine) {
     ExpectRegistered(kLaser, kEnvironment, "LPT1:", kLaserFiles);
     ExpectCopied(folder, kLaserFiles);
     EXPECT_TRUE(KeyExists(detectionKey));
+    EXPECT_EQ(RunBlock(script), 0u);
+    ASSERT_TRUE(ReadWholeFile(log, &text));
+    EXPECT_NE(text.find("end      already installed; nothing changed; exit code 0"),
+              std::string::npos)
+        << text;
 }
 
 } // namespace

@@ -150,6 +150,8 @@ TEST_F(SetupFolder, TheUnattendedRunInstallsFromDeepFolders) {
         ASSERT_TRUE(ReadWholeFile(log, &text));
         EXPECT_NE(text.find(folder + "\\" + kStoredAs + " -> "), std::string::npos) << text;
         DeleteFileA(log.c_str());
+        // The next length installs from nothing, not over this installation.
+        RestoreSpooler(spoolerBefore, driverDirectory);
     }
 }
 

@@ -11,6 +11,12 @@
 #   WINE_RUN_OWN_DISPLAY=1             a display of the run's own instead of the test run's
 #                                      shared one: no window of a test running beside it
 #                                      covers what this one reads from the screen
+#   WINE_RUN_RESTART="ARGS"            after the program's run (DRVSETUP_RESTART=before), a
+#                                      restart: every process of the copy ended (wineserver
+#                                      -k; the next process starts a new session, which
+#                                      carries out what was scheduled for the restart); then
+#                                      the program again with ARGS (DRVSETUP_RESTART=after);
+#                                      fails when either run does
 set -u
 . "$(dirname "$0")/common.sh"
 
@@ -68,4 +74,13 @@ if [ "${WINE_RUN_OWN_DISPLAY:-0}" = 1 ]; then
 fi
 
 # DRVSETUP_BIN and DRVSETUP_SOURCE reach the program with the rest of the environment.
+if [ -n "${WINE_RUN_RESTART:-}" ]; then
+    DRVSETUP_RESTART=before "$WINE" "$program" "$@" || exit $?
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w 2>/dev/null
+    echo "wine-run.sh: restarted" >&2
+    # shellcheck disable=SC2086 # the arguments are words
+    DRVSETUP_RESTART=after "$WINE" "$program" $WINE_RUN_RESTART
+    exit $?
+fi
 "$WINE" "$program" "$@"

@@ -15,6 +15,17 @@ TEST(CheckPlatform, AcceptsWindows7AsTheFourthRow) {
     EXPECT_STREQ("ZelmoxSystems", OsTable[g_session.osIndex].vendorSection);
 }
 
+// A 32-bit program on 64-bit Windows (WoW64, which no Wine here makes for it) is refused;
+// the test itself runs natively, as IsWow64Process looked up at run time says.
+TEST(CheckPlatform, RefusesA32BitProgramOn64BitWindows) {
+    EXPECT_EQ(0, RunsUnderWow64());
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", "Wow64=1");
+    int accepted = CheckPlatform();
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", NULL);
+    EXPECT_EQ(0, accepted);
+    EXPECT_EQ(1, CheckPlatform());
+}
+
 // The wizard tells the system it draws itself at the screen's resolution. Wine makes every
 // process DPI-aware by itself unless HKCU\Control Panel\Desktop DpiScalingVer is set (as
 // Windows 7 sets it); so a second run of this test, started with it set, begins unaware

@@ -1,6 +1,7 @@
 // Finding and removing an earlier installation, against Wine's real spooler; refusals
 // the spooler never makes come through the test seams.
 #include "install/install.h"
+#include "install/report.h"
 #include "res/resource.h"
 #include "shell/log.h"
 #include "shell/session.h"
@@ -220,4 +221,43 @@ TEST_F(Removal, RefusedPrinterDeletionFailsButTheDriverIsStillTried) {
         << asked;
     EXPECT_NE(asked.find("DeletePrinterDriver \"J71 Busy\" for Windows x64: "), std::string::npos)
         << asked;
+}
+
+// The wizard's wait for a driver that a deleted printer still holds: its windows answer
+// what is sent to them meanwhile, with the mouse captured under the wait cursor.
+TEST_F(Removal, TheWizardsWaitForAHeldDriverKeepsAnswering) {
+    ASSERT_TRUE(spool::AddTestDriver("J71 Held Driver", kX64));
+    ASSERT_TRUE(spool::AddPrinterOn("J71 Held Driver", "J71 Held Driver", "LPT1:"));
+    strcpy(g_session.modelName, "J71 Held Driver");
+    SetEnvironmentVariableA("DRVSETUP_FAULTS", "DeletePrinterDriver=3001*8");
+    ShowWindow(page, SW_SHOW);
+    SetActiveWindow(page);
+    static struct { int answered, waitCursor, captured; } seen;
+    seen = {};
+    SetWindowLongPtrA(
+        page, GWLP_WNDPROC, (LONG_PTR)(WNDPROC)[](HWND window, UINT message, WPARAM w, LPARAM l) {
+            if (message != WM_APP)
+                return DefWindowProcA(window, message, w, l);
+            seen.answered++;
+            seen.waitCursor += GetCursor() == LoadCursorA(NULL, IDC_WAIT);
+            seen.captured += GetCapture() == window;
+            return (LRESULT)0;
+        });
+    HANDLE asker = CreateThread(
+        NULL, 0,
+        [](void *window) -> DWORD {
+            Sleep(600);
+            DWORD_PTR result;
+            SendMessageTimeoutA((HWND)window, WM_APP, 0, 0, SMTO_BLOCK, 1000, &result);
+            return 0;
+        },
+        page, 0, NULL);
+    g_reporter = &g_wizardReporter;
+    EXPECT_EQ(RemoveBeforeCopy(), 1);
+    WaitForSingleObject(asker, INFINITE);
+    CloseHandle(asker);
+    EXPECT_EQ(seen.answered, 1) << "a message sent during the wait was not answered in time";
+    EXPECT_EQ(seen.waitCursor, 1);
+    EXPECT_EQ(seen.captured, 1);
+    EXPECT_EQ(GetCapture(), (HWND)NULL) << "the capture is released after the wait";
 }
