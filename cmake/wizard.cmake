@@ -6,7 +6,7 @@ target_compile_options(drvsetup_pure PRIVATE ${WARNINGS})
 
 file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS
     ${SRC}/shell/*.cpp ${SRC}/ui/*.cpp ${SRC}/setupinfo/*.cpp ${SRC}/install/*.cpp)
-list(FILTER WIZARD_SOURCES EXCLUDE REGEX "/(profile_x64|profile_x86|seam_real|seam_test|main|infparse|progress|copyerrors|fileversion|cmdline|logpath|artworksize)\\.cpp$")
+list(FILTER WIZARD_SOURCES EXCLUDE REGEX "/(profile_x64|profile_x86|seam_real|seam_test|main|infparse|progress|copyerrors|fileversion|tcpaddress|cmdline|logpath|artworksize)\\.cpp$")
 
 # Everything but the entry point, the profile, the seams and the resources.
 add_library(wizard_core OBJECT ${WIZARD_SOURCES})

@@ -102,6 +102,8 @@ static const Switch kSwitches[] = {
     {"log", nullptr, &CommandLine::log},
     {"uninstall", &CommandLine::uninstall, nullptr},
     {"check", &CommandLine::check, nullptr},
+    {"ip", nullptr, &CommandLine::ip},
+    {"lpr", nullptr, &CommandLine::lpr},
 };
 
 // The switch a token names; NULL for anything else (a quoted token is always a value).
@@ -136,6 +138,26 @@ const char *SkipProgramName(const char *line) {
     return line;
 }
 
+// /ip and /lpr: a port the run makes, so unattended only, in place of a port named with
+// /port; the address, number and queue are checked here, so that a wrong one changes
+// nothing.
+static void CheckNetworkPort(CommandLine *arguments) {
+    if (arguments->lpr[0] && !arguments->ip[0]) {
+        Fault(arguments, "%s goes with /ip", "/lpr");
+        return;
+    }
+    if (!arguments->ip[0])
+        return;
+    if (!arguments->quiet)
+        Fault(arguments, "%s needs /quiet", "/ip");
+    else if (arguments->port[0])
+        Fault(arguments, "%s cannot go with /port", "/ip");
+    char problem[ARGUMENT_SIZE];
+    if (!ReadTcpPortSettings(arguments->ip, arguments->lpr, &arguments->network, problem,
+                             sizeof problem))
+        Fault(arguments, "%s", problem);
+}
+
 // Switches that each make sense alone but not together. A removal, and the check of a
 // setup folder, are asked of deployment tools and release engineers only, and take
 // nothing that names what an installation would make.
@@ -149,12 +171,17 @@ static void CheckCombination(CommandLine *arguments) {
             Fault(arguments, "%s cannot go with /port", "/uninstall");
         else if (arguments->check)
             Fault(arguments, "%s cannot go with /check", "/uninstall");
+        else if (arguments->ip[0] || arguments->lpr[0])
+            Fault(arguments, "%s cannot go with /ip or /lpr", "/uninstall");
     }
     if (arguments->check && !arguments->quiet)
         Fault(arguments, "%s goes with /quiet", "/check");
     else if (arguments->check &&
              (arguments->model[0] || arguments->port[0] || arguments->makeDefault))
         Fault(arguments, "%s takes no /model, /port or /default", "/check");
+    else if (arguments->check && (arguments->ip[0] || arguments->lpr[0]))
+        Fault(arguments, "%s takes no /ip or /lpr", "/check");
+    CheckNetworkPort(arguments);
 }
 
 // ParseCommandLine: every argument is read, so that /? and /log are honoured whatever
@@ -192,6 +219,9 @@ int ParseCommandLine(const char *line, CommandLine *arguments) {
         }
     }
     CheckCombination(arguments);
+    // A port is made only from a line that is right as a whole.
+    if (arguments->error[0])
+        memset(&arguments->network, 0, sizeof arguments->network);
     return arguments->error[0] == '\0';
 }
 
@@ -201,10 +231,16 @@ const char *UsageText() {
            "  /quiet          install without any window or message, from the\r\n"
            "                  arguments alone (needs /model)\r\n"
            "  /uninstall      with /quiet: remove the model's printer, driver and\r\n"
-           "                  driver files (no /port, no /default)\r\n"
+           "                  driver files, and a network port no other printer\r\n"
+           "                  uses (no /port, /ip or /default)\r\n"
            "  /model NAME     the printer model, as J71.INF lists it\r\n"
            "  /port NAME      a port the print spooler lists (default: an infrared\r\n"
            "                  port, else COM1:)\r\n"
+           "  /ip HOST[:NUMBER]\r\n"
+           "                  with /quiet: install on the Standard TCP/IP port\r\n"
+           "                  IP_HOST (made when missing) to HOST, an IPv4 address\r\n"
+           "                  or host name, raw on NUMBER (default 9100)\r\n"
+           "  /lpr QUEUE      with /ip: the port uses LPR to QUEUE instead\r\n"
            "  /default        make the new printer the default printer\r\n"
            "  /log FILE       append a log of every step to FILE (UTF-8)\r\n"
            "  /check          with /quiet: only check that every model of J71.INF\r\n"

@@ -3,6 +3,8 @@
 // tested and fuzzed natively.
 #pragma once
 
+#include "install/tcpaddress.h"
+
 #include <stddef.h>
 
 // Room for one value, as for every text of the program.
@@ -29,6 +31,9 @@ struct CommandLine {
     char model[ARGUMENT_SIZE]; // /model NAME, empty when not given
     char port[ARGUMENT_SIZE];  // /port NAME
     char log[ARGUMENT_SIZE];   // /log FILE
+    char ip[ARGUMENT_SIZE];    // /ip HOST[:NUMBER]: the printer on a Standard TCP/IP port
+    char lpr[ARGUMENT_SIZE];   // /lpr QUEUE: that port speaks LPR to the queue
+    TcpPortSettings network;   // /ip and /lpr as read; protocol 0 without /ip
     char error[ARGUMENT_SIZE]; // what is wrong with the line, empty when nothing is
 };
 
@@ -38,7 +43,8 @@ struct CommandLine {
 // Switches are introduced by '/' or '-' and compared without regard to letter case.
 // Returns 1 when the whole line is understood; otherwise 0, with `error` saying what is
 // wrong (the first fault) and every switch before and after it still read. /uninstall
-// goes only with /quiet, and never with /default or /port.
+// goes only with /quiet, and never with /default or /port; /ip only with /quiet and never
+// with /port, /uninstall or /check; /lpr only with /ip.
 int ParseCommandLine(const char *line, CommandLine *arguments);
 
 // The arguments of a whole command line as the platform hands it over (GetCommandLineA):

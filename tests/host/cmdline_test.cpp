@@ -124,6 +124,98 @@ TEST(CommandLine, UninstallGoesWithQuietAloneAndAModel) {
     }
 }
 
+// /ip and /lpr: what a line asks for, or the first reason it cannot be done. The host is an
+// address or a name, never something between; the number and queue fit the monitor's record.
+TEST(CommandLine, NetworkPortsAreReadOrRefusedWithTheReason) {
+    const std::string host48 = std::string(44, 'h') + ".com", host49 = "h" + host48;
+    const std::string queue32(32, 'q'), queue33(33, 'q');
+    const char *neither = "the host of /ip is neither an IPv4 address nor a host name";
+    const char *number = "the port number of /ip is not a number from 1 to 65535";
+    struct {
+        std::string line;
+        const char *error;
+        int protocol = 0;
+        const char *host = "";
+        unsigned number = 0;
+        std::string queue = "";
+    } cases[] = {
+        {"/ip 192.0.2.10", "", 1, "192.0.2.10", 9100, ""},
+        {"-IP printer-1.Example.com:9101", "", 1, "printer-1.Example.com", 9101, ""},
+        {"/ip 0.0.0.0:1", "", 1, "0.0.0.0", 1, ""},
+        {"/ip 255.255.255.255:65535", "", 1, "255.255.255.255", 65535, ""},
+        {"/ip PRN7 /lpr PASSTHRU", "", 2, "PRN7", 515, "PASSTHRU"},
+        {"/ip 10.0.0.1a /lpr " + queue32, "", 2, "10.0.0.1a", 515, queue32},
+        {"/ip " + host48, "", 1, host48.c_str(), 9100, ""},
+        {"/ip " + host49, "the host of /ip is longer than the 48 characters a port can hold"},
+        {"/ip 192.0.2.300", neither},
+        {"/ip 192.0.2", neither},
+        {"/ip 192.0.2.1.5", neither},
+        {"/ip 192.0.2.010", neither},
+        {"/ip 3232235786", neither},
+        {"/ip 0x0a.0.0.1", neither},
+        {"/ip printer_1", neither},
+        {"/ip -printer", neither},
+        {"/ip printer-.example.com", neither},
+        {"/ip a..b", neither},
+        {"/ip printer.", neither},
+        {"/ip \"print er\"", neither},
+        {"/ip :9100", neither},
+        {"/ip dr\xfc"
+         "cker",
+         neither},
+        {"/ip h:0", number},
+        {"/ip h:65536", number},
+        {"/ip h:", number},
+        {"/ip h:+1", number},
+        {"/ip h:9100:1", number},
+        {"/ip h:99999999999999999999", number},
+        {"/ip h:9100 /lpr q", "/ip takes no port number with /lpr (LPR printers listen on 515)"},
+        {"/ip h /lpr " + queue33,
+         "the queue of /lpr is longer than the 32 characters a port can hold"},
+        {"/ip h /lpr \"a b\"",
+         "the queue of /lpr may hold printable ASCII characters only, no blanks"},
+        {"/ip h /lpr", "/lpr needs a value"},
+        {"/lpr q", "/lpr goes with /ip"},
+        {"/ip h /port LPT1:", "/ip cannot go with /port"},
+        {"/uninstall /ip h", "/uninstall cannot go with /ip or /lpr"},
+        {"/uninstall /lpr q", "/uninstall cannot go with /ip or /lpr"},
+    };
+    for (const auto &c : cases) {
+        Parsed p = Parse(("/quiet /model a " + c.line).c_str());
+        EXPECT_EQ(p.understood, !c.error[0]) << c.line;
+        EXPECT_STREQ(p.arguments.error, c.error) << c.line;
+        EXPECT_EQ(p.arguments.network.protocol, c.protocol) << c.line;
+        EXPECT_STREQ(p.arguments.network.host, c.protocol ? c.host : "") << c.line;
+        EXPECT_EQ(p.arguments.network.number, c.number) << c.line;
+        EXPECT_EQ(p.arguments.network.queue, c.queue) << c.line;
+    }
+    // A person's wizard makes no port, nor does the folder check.
+    EXPECT_STREQ(Parse("/model a /ip 192.0.2.10").arguments.error, "/ip needs /quiet");
+    EXPECT_STREQ(Parse("/quiet /check /ip h").arguments.error, "/check takes no /ip or /lpr");
+    EXPECT_FALSE(Parse("/quiet /model a /port LPT1:").arguments.network.protocol);
+}
+
+// The label rules apart from the length of the whole, and the port's name as the
+// platform's Add Port wizard makes it.
+TEST(CommandLine, HostNamesAndPortNames) {
+    EXPECT_TRUE(IsHostName((std::string(63, 'a') + ".b").c_str()));
+    EXPECT_FALSE(IsHostName((std::string(64, 'a') + ".b").c_str()));
+    EXPECT_FALSE(IsHostName("192.0.2.1"));
+    EXPECT_FALSE(IsHostName(""));
+    EXPECT_TRUE(IsIpv4Address("192.0.2.1"));
+    EXPECT_FALSE(IsIpv4Address("192.0.2.1 "));
+    EXPECT_FALSE(IsIpv4Address("1920.0.2.1"));
+
+    char name[TCP_PORT_NAME_SIZE];
+    ASSERT_TRUE(TcpPortName(std::string(TCP_HOST_SIZE - 1, 'h').c_str(), name, sizeof name));
+    EXPECT_EQ(std::string(name), "IP_" + std::string(TCP_HOST_SIZE - 1, 'h'));
+    ASSERT_TRUE(TcpPortName("192.0.2.10", name, sizeof name));
+    EXPECT_STREQ(name, "IP_192.0.2.10");
+    char small[8];
+    EXPECT_FALSE(TcpPortName("192.0.2.10", small, sizeof small));
+    EXPECT_STREQ(small, "");
+}
+
 TEST(CommandLine, ValuesFitTheirBuffersOrAreRefused) {
     std::string longest(ARGUMENT_SIZE - 1, 'm');
     Parsed p = Parse(("/model " + longest).c_str());

@@ -12,6 +12,7 @@
 #include "install/copyerrors.h"
 #include "install/fileversion.h"
 #include "install/progress.h"
+#include "install/tcpaddress.h"
 #include "setupinfo/infparse.h"
 #include "shell/cmdline.h"
 #include "shell/logpath.h"
@@ -97,6 +98,18 @@ static void FuzzCommandLine(const std::string &line) {
     for (const char *value : {arguments->model, arguments->port, arguments->log, arguments->error})
         Check(memchr(value, 0, ARGUMENT_SIZE) != NULL);
     Check(understood == (arguments->error[0] == 0));
+    // A network port read from a line is one the monitor's record can hold, and names it.
+    const TcpPortSettings &network = arguments->network;
+    Check(memchr(network.host, 0, sizeof network.host) != NULL);
+    Check(memchr(network.queue, 0, sizeof network.queue) != NULL);
+    if (network.protocol) {
+        Check(understood && arguments->quiet && arguments->ip[0]);
+        Check(IsIpv4Address(network.host) || IsHostName(network.host));
+        Check(network.number >= 1 && network.number <= 65535);
+        Check((network.protocol == TCP_PROTOCOL_LPR) == (network.queue[0] != 0));
+        char name[TCP_PORT_NAME_SIZE];
+        Check(TcpPortName(network.host, name, sizeof name) == 1);
+    }
     if (understood && arguments->model[0] && !strpbrk(arguments->model, "\"\\")) {
         CommandLine *again = new CommandLine;
         std::string quoted = std::string("/model \"") + arguments->model + "\"";
@@ -182,6 +195,31 @@ static void FuzzLogPath(const std::string &text, uint8_t options) {
         Check(IsSameLogPath(finalPath.data(), finalPath.data(), 0, leadBytes) == 1);
 }
 
+// /ip's value and /lpr's, split at the first line break: whatever they hold, what is
+// accepted is an address or a host name with a number and queue in range, and anything
+// else leaves nothing behind but the reason.
+static void FuzzTcpPort(const std::string &text) {
+    size_t newline = text.find('\n');
+    std::string address = text.substr(0, newline);
+    std::string queue = newline == std::string::npos ? "" : text.substr(newline + 1);
+    std::vector<char> hostCopy(address.c_str(), address.c_str() + address.size() + 1);
+    Check(!IsIpv4Address(hostCopy.data()) || !IsHostName(hostCopy.data()));
+    TcpPortSettings settings;
+    char error[160];
+    int read = ReadTcpPortSettings(address.c_str(), queue.c_str(), &settings, error, sizeof error);
+    Check(memchr(error, 0, sizeof error) != NULL);
+    if (!read) {
+        Check(error[0] != 0 && settings.protocol == 0 && settings.host[0] == 0);
+        return;
+    }
+    Check(error[0] == 0);
+    Check(IsIpv4Address(settings.host) || IsHostName(settings.host));
+    Check(strlen(settings.host) < TCP_HOST_SIZE && strlen(settings.queue) < TCP_QUEUE_SIZE);
+    Check(settings.number >= 1 && settings.number <= 65535);
+    Check(settings.protocol == (queue.empty() ? TCP_PROTOCOL_RAW : TCP_PROTOCOL_LPR));
+    Check(address.compare(0, strlen(settings.host), settings.host) == 0);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2)
         return 0;
@@ -191,6 +229,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     size_t bufferSize = data[1] * 5 + 1;
     if (data[0] == 0xFF) { // beside the routines below, whose seeds keep their choice
         FuzzLogPath(text, data[1]);
+        return 0;
+    }
+    if (data[0] == 0xFE) {
+        FuzzTcpPort(text);
         return 0;
     }
     switch (data[0] % 11) {
