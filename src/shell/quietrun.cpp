@@ -9,6 +9,7 @@
 #include "install/install.h"
 #include "install/report.h"
 #include "install/seam.h"
+#include "install/tcpport.h"
 #include "setupinfo/setupinfo.h"
 #include "shell/cmdline.h"
 #include "shell/log.h"
@@ -20,8 +21,11 @@
 #include <stdio.h>
 #include <string.h>
 
-// The last line of every run: what happened, and the code the caller gets.
+// The last line of every run: what happened, and the code the caller gets. A failed run
+// leaves no network port it made.
 static int Finish(int code, const char *outcome) {
+    if (code != EXIT_INSTALLED)
+        TakeBackTcpPort();
     LogLine("end", "%s; exit code %d", outcome, code);
     CloseLog();
     return code;
@@ -97,6 +101,8 @@ static int Install(const char *model, const char *port) {
                       "the earlier printer or driver of the model cannot be removed");
     if (!CopyAllFiles())
         return Finish(EXIT_INSTALL_FAILED, "a driver file cannot be copied");
+    if (!MakeTcpPort())
+        return Finish(EXIT_INSTALL_FAILED, "the Standard TCP/IP port cannot be made or set");
 
     // Registered once: the wizard's removal and second registration would only give a
     // printer something still holds open the chance to keep its driver in use.
@@ -111,7 +117,12 @@ static int Uninstall(const char *model) {
         return Finish(EXIT_INSTALL_FAILED, "the model's files cannot be read from the INF");
     strcpy(g_session.modelName, model);
     LogLine("args", "remove model \"%s\"", model);
-    switch (int code = UninstallModel()) {
+    char ports[TEXT_BUFFER_SIZE];
+    ReadPrinterPorts(model, ports);
+    int code = UninstallModel();
+    if (!DeleteUnusedTcpPorts(ports) && (code == EXIT_INSTALLED || code == EXIT_RESTART_NEEDED))
+        return Finish(EXIT_INSTALL_FAILED, "the printer's Standard TCP/IP port cannot be deleted");
+    switch (code) {
     case EXIT_INSTALLED:
         return Finish(code, "removed");
     case EXIT_RESTART_NEEDED:
@@ -177,7 +188,11 @@ int RunQuiet(int understood) {
     if (g_arguments.uninstall)
         return Uninstall(model);
     char port[TEXT_BUFFER_SIZE];
-    if (!FindListedPort(g_arguments.port, port)) {
+    if (g_arguments.network.protocol) {
+        if (!PrepareTcpPort(&g_arguments.network, model, port))
+            return Finish(EXIT_INSTALL_FAILED,
+                          "the Standard TCP/IP port cannot be made or used; nothing was changed");
+    } else if (!FindListedPort(g_arguments.port, port)) {
         if (g_arguments.port[0])
             LogLine("args", "port \"%s\" is not listed by the spooler", g_arguments.port);
         else
