@@ -173,13 +173,14 @@ inline void CancelToTheEnd(robot::Wizard &wizard, HWND page) {
 }
 
 struct SpoolerState {
-    std::set<std::string> printers, drivers, files, versionFiles;
+    std::set<std::string> printers, drivers, files, versionFiles, ports;
 };
 
 inline SpoolerState ReadSpooler(const std::string &driverDirectory,
                                 const char *environment = kEnvironment) {
     return {SetOf(robot::Printers()), SetOf(robot::DriverNames(environment)),
-            SetOf(robot::FilesIn(driverDirectory)), SetOf(robot::FilesIn(driverDirectory + "\\3"))};
+            SetOf(robot::FilesIn(driverDirectory)), SetOf(robot::FilesIn(driverDirectory + "\\3")),
+            SetOf(robot::Ports())};
 }
 
 // Removes every printer, driver and driver file that was not there in `before`.
@@ -520,10 +521,11 @@ class InstallCase : public ::testing::Test {
         EXPECT_EQ(SetOf(robot::FilesIn(versionDirectory)), expected) << "in its \"3\"";
     }
 
-    // Nothing of the machine changed since `state`: no printer, driver, driver file or
+    // Nothing of the machine changed since `state`: no printer, port, driver, driver file or
     // default printer.
     void ExpectNothingChanged(const SpoolerState &state) {
         EXPECT_EQ(SetOf(robot::Printers()), state.printers);
+        EXPECT_EQ(SetOf(robot::Ports()), state.ports);
         EXPECT_EQ(SetOf(robot::DriverNames(build.environment)), state.drivers);
         EXPECT_EQ(SetOf(robot::FilesIn(driverDirectory)), state.files);
         EXPECT_EQ(SetOf(robot::FilesIn(versionDirectory)), state.versionFiles);

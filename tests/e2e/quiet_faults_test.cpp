@@ -80,6 +80,81 @@ TEST_F(QuietFaults, ADriverRefusedOnceIsNotAskedForAgain) {
     ExpectNoPrinterOrDriverOfTheModel();
 }
 
+// A Standard TCP/IP port that cannot be had: 1603, with the monitor's status or the reason in
+// the log, and no port left that the run made or changed. A monitor that is missing, or a
+// port another printer uses with other settings, is found before anything changes.
+TEST_F(QuietFaults, ANetworkPortThatCannotBeHadIs1603AndLeavesNoPortBehind) {
+    const std::string laser = "/model \"Zelmox J71 Laser\" /ip 192.0.2.40";
+    struct {
+        bool monitor;
+        std::string before, arguments, environment, logged;
+        DWORD number; // the port's afterwards; 0 for none
+        bool printerStays = false;
+    } cases[] = {
+        {false, "", laser, "",
+         "the Standard TCP/IP Port monitor is missing, or refuses this account", 0},
+        {true, "", laser, "TCPMON_TEST_REFUSE=AddPort=5",
+         "XcvData AddPort IP_192.0.2.40: refused, status 5", 0},
+        {true, "", laser, "DRVSETUP_FAULTS=AddPrinter=1801", "XcvData DeletePort IP_192.0.2.40: ok",
+         0},
+        {true, laser, laser + ":9101", "DRVSETUP_FAULTS=AddPrinter=1801",
+         "XcvData ConfigPort IP_192.0.2.40: ok", 9100},
+        {true, "/model \"Zelmox J71 Color\" /ip 192.0.2.40", laser + ":9101", "",
+         "printer \"Zelmox J71 Color\" uses it; it is left as it is", 9100},
+        // Only the default printer failed: the printer stands, and keeps its port.
+        {true, "", laser + " /default", "DRVSETUP_FAULTS=WriteProfileString=5",
+         "IP_192.0.2.40 stays: printer \"Zelmox J71 Laser\" uses it", 9100, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.arguments + " " + c.environment);
+        RemoveTcpMonitor();
+        RestoreSpooler(spoolerBefore, driverDirectory);
+        std::set<std::string> ports = SetOf(Ports());
+        if (c.monitor)
+            ASSERT_TRUE(InstallTcpMonitor());
+        if (!c.before.empty())
+            ASSERT_EQ(Run(c.before, ""), 0u) << Log();
+        std::string printerBefore = GetPrinterState("Zelmox J71 Color").port;
+        DWORD code = RunUnattended(kTestProgram, "/quiet " + c.arguments,
+                                   c.environment.empty() ? std::vector<std::string>{}
+                                                         : std::vector<std::string>{c.environment});
+        EXPECT_EQ(code, 1603u);
+        ExpectLogged(c.logged);
+        ExpectLogged("exit code 1603");
+        EXPECT_EQ(GetPrinterState(kLaser).exists, c.printerStays);
+        EXPECT_EQ(GetPrinterState("Zelmox J71 Color").port, printerBefore);
+        TcpPortRecord record = GetTcpPortRecord("IP_192.0.2.40");
+        EXPECT_EQ(record.exists, c.number != 0);
+        EXPECT_EQ(record.number, c.number);
+        if (c.number)
+            ports.insert("IP_192.0.2.40");
+        EXPECT_EQ(SetOf(Ports()), ports);
+        if (!c.monitor)
+            ExpectDriverFiles({});
+    }
+}
+
+// The removal deletes the printer's Standard TCP/IP port only when no other printer uses
+// it; a port it cannot delete is 1603, the printer and driver gone all the same.
+TEST_F(QuietFaults, TheRemovalDeletesAPortNoOtherPrinterUses) {
+    ASSERT_TRUE(InstallTcpMonitor());
+    for (const char *model : {"Zelmox J71 Laser", "Zelmox J71 Color"})
+        ASSERT_EQ(Run(std::string("/model \"") + model + "\" /ip 192.0.2.50", ""), 0u) << Log();
+    EXPECT_EQ(Run("/uninstall /model \"Zelmox J71 Laser\"", ""), 0u);
+    ExpectLogged("IP_192.0.2.50 stays: printer \"Zelmox J71 Color\" uses it");
+    EXPECT_TRUE(GetTcpPortRecord("IP_192.0.2.50").exists);
+
+    std::vector<std::string> refused = {"TCPMON_TEST_REFUSE=DeletePort=5"};
+    EXPECT_EQ(RunUnattended(kTestProgram, "/quiet /uninstall /model \"Zelmox J71 Color\"", refused),
+              1603u);
+    ExpectLogged("XcvData DeletePort IP_192.0.2.50: refused, status 5");
+    ExpectLogged("the printer's Standard TCP/IP port cannot be deleted; exit code 1603");
+    EXPECT_FALSE(GetPrinterState("Zelmox J71 Color").exists);
+    EXPECT_TRUE(GetTcpPortRecord("IP_192.0.2.50").exists);
+    std::vector<std::string> ports = Ports();
+    EXPECT_NE(std::find(ports.begin(), ports.end(), "IP_192.0.2.50"), ports.end());
+}
+
 // Without /port the run takes what the port page would: an infrared port, else COM1:.
 // With neither listed by the spooler the command line cannot be carried out.
 TEST_F(QuietFaults, NeitherAnInfraredPortNorCom1Is1639) {

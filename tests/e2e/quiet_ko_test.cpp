@@ -102,6 +102,54 @@ TEST(KoreanQuiet, AKoreanModelIsInstalledAndLoggedReadably) {
     }
 }
 
+// A network printer: the port made through the Standard TCP/IP port monitor (on the 32-bit
+// platform the stand-in built for i686), the printer on it, and the removal taking both
+// away. Built for x86-64 the test build's printer is refused (error 87, as above), and the
+// failed run takes back the port it made.
+TEST(KoreanQuiet, ANetworkPrinterIsInstalledAndRemovedWithItsPort) {
+    ASSERT_TRUE(InstallTcpMonitor());
+    const std::string folder = "C:\\quiet_ko_ip", log = folder + "\\setup.log";
+    const std::string port = "IP_192.0.2.60";
+    ASSERT_TRUE(MakeSetupFolder(folder, SourcePath("demo"), BinPath(kProgram)));
+    auto run = [&](const std::string &arguments, std::string *text) {
+        Wizard wizard;
+        DeleteFileA(log.c_str());
+        EXPECT_TRUE(StartWizard(&wizard, folder, kProgram, {}, arguments + " /log " + log));
+        DWORD code = WaitForExit(&wizard, 120000);
+        EXPECT_TRUE(CreatedWindowClasses(wizard).empty());
+        StopWizard(&wizard);
+        EXPECT_TRUE(ReadWholeFile(log, text));
+        return code;
+    };
+    auto listed = [&port]() {
+        std::vector<std::string> ports = Ports();
+        return std::find(ports.begin(), ports.end(), port) != ports.end();
+    };
+
+    std::string text;
+    DWORD code = run("/quiet /model \"Zelmox J71 Laser\" /ip 192.0.2.60 /lpr PASSTHRU", &text);
+    EXPECT_NE(text.find("XcvData AddPort " + port + ": ok"), std::string::npos) << text;
+    if (kPrinterPossible) {
+        EXPECT_EQ(code, 0u) << text;
+        EXPECT_EQ(GetPrinterState("Zelmox J71 Laser").port, port);
+        EXPECT_TRUE(listed());
+        TcpPortRecord record = GetTcpPortRecord(port);
+        EXPECT_EQ(record.protocol, 2u);
+        EXPECT_EQ(record.host, "192.0.2.60");
+        EXPECT_EQ(record.queue, "PASSTHRU");
+    } else {
+        EXPECT_EQ(code, 1603u) << text;
+        EXPECT_NE(text.find("XcvData DeletePort " + port + ": ok"), std::string::npos) << text;
+        EXPECT_FALSE(listed());
+    }
+
+    EXPECT_EQ(run("/quiet /uninstall /model \"Zelmox J71 Laser\"", &text), 0u) << text;
+    EXPECT_FALSE(GetPrinterState("Zelmox J71 Laser").exists);
+    EXPECT_FALSE(GetDriverState("Zelmox J71 Laser", kEnvironment).exists);
+    EXPECT_FALSE(listed());
+    EXPECT_FALSE(GetTcpPortRecord(port).exists);
+}
+
 // Another run holds the machine: the wizard says so in the build's language at the model
 // page's Next, its first change, and stays there with nothing changed.
 TEST(KoreanQuiet, AWizardWhileAnotherRunHoldsTheMachineSaysSoInKorean) {

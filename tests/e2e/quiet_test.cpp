@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 #include <sstream>
 
 using namespace robot;
@@ -86,6 +87,109 @@ TEST_F(Quiet, InstallsTheModelOnThePortAsTheDefaultPrinterAndLogsEveryStep) {
     EXPECT_EQ(Lines(Log()).front(), lines.front());
     EXPECT_GT(Lines(Log()).size(), lines.size());
     EXPECT_EQ(GetPrinterState(kColor).port, "COM1:") << "no /port: the port page's choice";
+}
+
+// /ip: the printer on a Standard TCP/IP port that the run makes through the port monitor,
+// for either protocol, as the spooler's ports and the monitor's own record show; the same
+// line again uses that port as it stands; the removal deletes it, as no other printer uses
+// it.
+TEST_F(Quiet, InstallsOnANetworkPortOfEitherProtocolAndRemovesIt) {
+    ASSERT_TRUE(InstallTcpMonitor());
+    struct {
+        std::string arguments, port;
+        DWORD protocol, number;
+        std::string host, queue;
+    } cases[] = {
+        {"/ip 192.0.2.10", "IP_192.0.2.10", 1, 9100, "192.0.2.10", ""},
+        {"/ip prn-7.example.com /lpr PASSTHRU", "IP_prn-7.example.com", 2, 515, "prn-7.example.com",
+         "PASSTHRU"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const std::string line =
+            "/quiet /model \"Zelmox J71 Laser\" " + c.arguments + " /log " + logPath;
+        DeleteFileA(logPath.c_str());
+        ASSERT_EQ(Run(line), 0u) << Log();
+        ExpectRegistered(kLaser, kEnvironment, c.port, kLaserFiles);
+        std::vector<std::string> ports = Ports();
+        EXPECT_EQ(std::count(ports.begin(), ports.end(), c.port), 1) << "not listed: " << c.port;
+        TcpPortRecord record = GetTcpPortRecord(c.port);
+        ASSERT_TRUE(record.exists);
+        EXPECT_EQ(record.protocol, c.protocol);
+        EXPECT_EQ(record.number, c.number);
+        EXPECT_EQ(record.host, c.host);
+        EXPECT_EQ(record.queue, c.queue);
+        EXPECT_EQ(record.snmp, 0u);
+        EXPECT_NE(Log().find("XcvData AddPort " + c.port + ": ok"), std::string::npos) << Log();
+
+        DeleteFileA(logPath.c_str());
+        ASSERT_EQ(Run(line), 0u) << Log();
+        ExpectRegistered(kLaser, kEnvironment, c.port, kLaserFiles);
+        EXPECT_NE(Log().find(c.port + " is there with these settings; used as it is"),
+                  std::string::npos)
+            << Log();
+        for (const char *change : {"XcvData AddPort", "XcvData ConfigPort"})
+            EXPECT_EQ(Log().find(change), std::string::npos) << "the port was changed:\n" << Log();
+        EXPECT_EQ(SetOf(Ports()), SetOf(ports));
+
+        DeleteFileA(logPath.c_str());
+        ASSERT_EQ(Run("/quiet /uninstall /model \"Zelmox J71 Laser\" /log " + logPath), 0u)
+            << Log();
+        EXPECT_FALSE(GetPrinterState(kLaser).exists);
+        EXPECT_FALSE(GetTcpPortRecord(c.port).exists);
+        ports = Ports();
+        EXPECT_EQ(std::count(ports.begin(), ports.end(), c.port), 0) << "still listed";
+    }
+}
+
+// Network lines one after the other, each with its exit code and the port it leaves: a
+// wrong one changes nothing; the port is made, then used as it stands by the same line,
+// then set to other settings while only the model's own printer used it; a printer on a
+// new port leaves the earlier port alone.
+TEST_F(Quiet, NetworkLinesAndThePortsTheyLeave) {
+    ASSERT_TRUE(InstallTcpMonitor());
+    const char *none = "";
+    struct {
+        std::string arguments;
+        DWORD code;
+        const char *port; // the printer's, with the monitor's record below; "" for no printer
+        DWORD protocol, number;
+        std::string queue, logged;
+    } cases[] = {
+        {"/ip 192.0.2.300", 1639, none, 0, 0, "", "neither an IPv4 address nor a host name"},
+        {"/ip 192.0.2.20:65536", 1639, none, 0, 0, "", "not a number from 1 to 65535"},
+        {"/ip 192.0.2.20 /lpr " + std::string(33, 'q'), 1639, none, 0, 0, "",
+         "the queue of /lpr is longer than the 32 characters"},
+        {"/lpr lp1", 1639, none, 0, 0, "", "/lpr goes with /ip"},
+        {"/ip 192.0.2.20 /port LPT1:", 1639, none, 0, 0, "", "/ip cannot go with /port"},
+        {"/ip 192.0.2.20:9101", 0, "IP_192.0.2.20", 1, 9101, "",
+         "XcvData AddPort IP_192.0.2.20: ok"},
+        {"/ip 192.0.2.20:9101", 0, "IP_192.0.2.20", 1, 9101, "", "used as it is"},
+        {"/ip 192.0.2.20 /lpr lp1", 0, "IP_192.0.2.20", 2, 515, "lp1",
+         "XcvData ConfigPort IP_192.0.2.20: ok"},
+        {"/ip PRN-9 /default", 0, "IP_PRN-9", 1, 9100, "", "XcvData AddPort IP_PRN-9: ok"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.arguments);
+        std::set<std::string> ports = SetOf(Ports());
+        DeleteFileA(logPath.c_str());
+        EXPECT_EQ(Run("/quiet /model \"Zelmox J71 Laser\" " + c.arguments + " /log " + logPath),
+                  c.code);
+        EXPECT_NE(Log().find(c.logged), std::string::npos) << Log();
+        if (!c.port[0]) {
+            ExpectNothingChanged();
+            continue;
+        }
+        ExpectRegistered(kLaser, kEnvironment, c.port, kLaserFiles);
+        ports.insert(c.port);
+        EXPECT_EQ(SetOf(Ports()), ports) << "the ports before, and the printer's";
+        TcpPortRecord record = GetTcpPortRecord(c.port);
+        EXPECT_EQ(record.protocol, c.protocol);
+        EXPECT_EQ(record.number, c.number);
+        EXPECT_EQ(record.queue, c.queue);
+    }
+    EXPECT_EQ(GetTcpPortRecord("IP_192.0.2.20").protocol, 2u) << "an unused port is left alone";
+    EXPECT_EQ(DefaultPrinter(), kLaser);
 }
 
 // Every refused command line, and a log that cannot be written, change nothing on the

@@ -199,6 +199,18 @@ DriverState GetDriverState(const std::string &name, const std::string &environme
 std::vector<std::string> Ports();
 // Adds a local port (e.g. "IR:") for processes started from now on.
 bool AddLocalPort(const std::string &name);
+// The stand-in for the Standard TCP/IP port monitor (DRVSETUP_BIN\testdlls\testtcpmon.dll,
+// tests/e2e/tcpmonitor) in the system folder and registered under the monitor's name, for
+// processes started from now on; RemoveTcpMonitor takes the registration and its ports away.
+bool InstallTcpMonitor();
+void RemoveTcpMonitor();
+// A port as that monitor keeps it (its key below Monitors\Standard TCP/IP Port\Ports).
+struct TcpPortRecord {
+    bool exists = false;
+    DWORD protocol = 0, number = 0, snmp = 0;
+    std::string host, queue;
+};
+TcpPortRecord GetTcpPortRecord(const std::string &name);
 // The default printer as GetDefaultPrinter reports it, and the raw profile entry
 // ("windows", "device").
 std::string DefaultPrinter();

@@ -114,6 +114,60 @@ std::vector<std::string> Ports() {
     return names;
 }
 
+static const wchar_t kTcpMonitorKey[] =
+    L"System\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port";
+
+bool InstallTcpMonitor() {
+    wchar_t system[MAX_PATH];
+    UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    std::wstring target = std::wstring(system) + L"\\testtcpmon.dll";
+    // Once there it may be loaded in this very process: it is not copied again.
+    if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        !CopyFileW(Wide(BinPath("testdlls\\testtcpmon.dll")).c_str(), target.c_str(), TRUE))
+        return false;
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTcpMonitorKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    static const wchar_t driver[] = L"testtcpmon.dll";
+    LONG status = RegSetValueExW(key, L"Driver", 0, REG_SZ, (const BYTE *)driver, sizeof driver);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+void RemoveTcpMonitor() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTcpMonitorKey);
+}
+
+TcpPortRecord GetTcpPortRecord(const std::string &name) {
+    TcpPortRecord record;
+    HKEY key;
+    std::wstring path = std::wstring(kTcpMonitorKey) + L"\\Ports\\" + Wide(name);
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return record;
+    record.exists = true;
+    auto number = [&key](const wchar_t *value) {
+        DWORD data = 0, size = sizeof data;
+        RegQueryValueExW(key, value, nullptr, nullptr, (BYTE *)&data, &size);
+        return data;
+    };
+    auto text = [&key](const wchar_t *value) {
+        wchar_t data[256] = L"";
+        DWORD size = sizeof data - sizeof(wchar_t);
+        RegQueryValueExW(key, value, nullptr, nullptr, (BYTE *)data, &size);
+        return Utf8(data);
+    };
+    record.protocol = number(L"Protocol");
+    record.number = number(L"PortNumber");
+    record.snmp = number(L"SNMP Enabled");
+    record.host = text(L"HostName");
+    record.queue = text(L"Queue");
+    RegCloseKey(key);
+    return record;
+}
+
 bool AddLocalPort(const std::string &name) {
     HKEY key;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE,
