@@ -17,6 +17,8 @@ using namespace e2e;
 namespace {
 
 const char kShare[] = "\\\\server\\drivers\\J71";
+// The network port of the deployment recipes.
+const char kRecipePort[] = "IP_192.0.2.10";
 const char kPrintersKey[] =
     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 
@@ -83,6 +85,8 @@ class Readme : public InstallCase {
         detectionKey = DetectionKey(readme);
         // Windows 2000 and XP have no Logs folder: the recipes must make it themselves.
         RemoveLogsFolder();
+        // The deployment recipes install on a network port, through the platform's monitor.
+        ASSERT_TRUE(InstallTcpMonitor());
     }
 
     static void RemoveLogsFolder() {
@@ -174,7 +178,8 @@ TEST_F(Readme, EveryRecipeRunsAsWritten) {
     RemoveLogsFolder();
     EXPECT_EQ(RunBlock(install), 0u);
     EXPECT_TRUE(KeyExists(detectionKey));
-    ExpectRegistered(kLaser, kEnvironment, "LPT1:", kLaserFiles);
+    ExpectRegistered(kLaser, kEnvironment, kRecipePort, kLaserFiles);
+    EXPECT_EQ(GetTcpPortRecord(kRecipePort).number, 9100u);
     EXPECT_EQ(RunBlock(install), 0u) << "a second run over the installation";
     std::string log;
     ASSERT_TRUE(ReadWholeFile("C:\\windows\\Logs\\j71-setup.log", &log));
@@ -184,6 +189,7 @@ TEST_F(Readme, EveryRecipeRunsAsWritten) {
         << log;
     EXPECT_EQ(RunBlock(uninstall), 0u);
     EXPECT_FALSE(KeyExists(detectionKey));
+    EXPECT_FALSE(GetTcpPortRecord(kRecipePort).exists) << "the recipe's port outlived its printer";
 }
 
 // The start-up script installs, on a system without %SystemRoot%\Logs; while another run
@@ -212,7 +218,7 @@ TEST_F(Readme, TheStartUpScriptInstallsAndRetriesABusyMachine) {
     EXPECT_EQ(Finish(), 0u);
     ASSERT_TRUE(ReadWholeFile(log, &text));
     EXPECT_NE(text.find("end      installed; exit code 0"), std::string::npos) << text;
-    ExpectRegistered(kLaser, kEnvironment, "LPT1:", kLaserFiles);
+    ExpectRegistered(kLaser, kEnvironment, kRecipePort, kLaserFiles);
     ExpectCopied(folder, kLaserFiles);
     EXPECT_TRUE(KeyExists(detectionKey));
     EXPECT_EQ(RunBlock(script), 0u);
