@@ -105,14 +105,16 @@ static int SameDestination(const PORT_DATA_1 *port, const PORT_DATA_1 *wanted) {
 }
 
 // An Xcv handle on the monitor or on one of its ports (`object` ",XcvMonitor NAME" or
-// ",XcvPort NAME"), with `access`; NULL, logged, when the spooler or the monitor refuses.
-static HANDLE OpenXcv(const char *object, DWORD access) {
+// ",XcvPort NAME"), with the right to administer ports that adding, setting and deleting
+// them take (the run is elevated, and the first handle it asks for proves the right);
+// NULL, logged, when the spooler or the monitor refuses.
+static HANDLE OpenXcv(const char *object) {
     WCHAR wide[TEXT_BUFFER_SIZE + 16];
     Widen(object, wide, TEXT_BUFFER_SIZE + 16);
-    PRINTER_DEFAULTSW defaults = {NULL, NULL, access};
+    PRINTER_DEFAULTSW defaults = {NULL, NULL, SERVER_ACCESS_ADMINISTER};
     HANDLE xcv = NULL;
-    if (!LogCall("port", wide[0] && OpenPrinterW(wide, &xcv, &defaults), "OpenPrinter \"%s\"%s",
-                 object, access ? " (administer)" : ""))
+    if (!LogCall("port", wide[0] && OpenPrinterW(wide, &xcv, &defaults),
+                 "OpenPrinter \"%s\" (administer)", object))
         return NULL;
     return xcv;
 }
@@ -141,7 +143,7 @@ static DWORD SendXcv(HANDLE xcv, const char *command, const void *input, DWORD i
 static DWORD ReadTcpPortConfig(const char *name, PORT_DATA_1 *config) {
     char object[TEXT_BUFFER_SIZE + 16];
     snprintf(object, sizeof object, ",XcvPort %s", name);
-    HANDLE xcv = OpenXcv(object, 0);
+    HANDLE xcv = OpenXcv(object);
     if (!xcv)
         return GetLastError() ? GetLastError() : ERROR_UNKNOWN_PORT;
     CONFIG_INFO_DATA_1 info;
@@ -153,15 +155,15 @@ static DWORD ReadTcpPortConfig(const char *name, PORT_DATA_1 *config) {
     return status;
 }
 
-// One command that changes a port, sent with the right to administer: AddPort to the
-// monitor, ConfigPort and DeletePort to the port itself, as the platform's port dialogs do.
+// One command that changes a port: AddPort to the monitor, ConfigPort and DeletePort to
+// the port itself, as the platform's port dialogs send them.
 static DWORD ChangePort(const char *command, const char *name, const void *data, DWORD size) {
     char object[TEXT_BUFFER_SIZE + 16];
     if (strcmp(command, "AddPort") == 0)
         snprintf(object, sizeof object, "%s", kMonitorObject);
     else
         snprintf(object, sizeof object, ",XcvPort %s", name);
-    HANDLE xcv = OpenXcv(object, SERVER_ACCESS_ADMINISTER);
+    HANDLE xcv = OpenXcv(object);
     if (!xcv)
         return GetLastError() ? GetLastError() : ERROR_ACCESS_DENIED;
     DWORD status = SendXcv(xcv, command, data, size, NULL, 0, name);
@@ -262,7 +264,7 @@ int PrepareTcpPort(const TcpPortSettings *wanted, const char *model, char *portN
     DescribePort(&g_tcpPort.wanted, text, sizeof text);
     LogLine("port", "%s: %s, SNMP off", name, text);
 
-    HANDLE monitor = OpenXcv(kMonitorObject, SERVER_ACCESS_ADMINISTER);
+    HANDLE monitor = OpenXcv(kMonitorObject);
     if (!monitor) {
         LogLine("port", "the Standard TCP/IP Port monitor is missing, or refuses this account");
         return 0;
