@@ -312,6 +312,10 @@ int PrepareTcpPort(const TcpPortSettings *wanted, const char *model, char *portN
     return 1;
 }
 
+int TcpPortStandsAsAsked() {
+    return !g_tcpPort.prepared || g_tcpPort.step == PORT_USE;
+}
+
 // MakeTcpPort: nothing without /ip, or for a port used as it is.
 int MakeTcpPort() {
     if (!g_tcpPort.prepared || g_tcpPort.step == PORT_USE)

@@ -12,6 +12,10 @@
 // another kind, or when another printer uses it with other settings.
 int PrepareTcpPort(const TcpPortSettings *wanted, const char *model, char *portName);
 
+// 1 unless the run must make or set its port (without /ip, or for a port used as it
+// stands): only then may an installation on that port's name count as done already.
+int TcpPortStandsAsAsked();
+
 // Makes or sets the port as PrepareTcpPort decided; 1 when nothing was to be done. 0, with
 // the monitor's status logged, when it refuses.
 int MakeTcpPort();

@@ -93,7 +93,7 @@ static int Install(const char *model, const char *port) {
     if (!LoadInstallDataFor(model))
         return Finish(EXIT_INSTALL_FAILED, "the model has nothing that can be installed");
     strcpy(g_session.portName, port);
-    if (IsAlreadyInstalled())
+    if (TcpPortStandsAsAsked() && IsAlreadyInstalled())
         return FinishInstalled("already installed; nothing changed");
     ClearModelPrinter();
     if (!RemoveBeforeCopy())

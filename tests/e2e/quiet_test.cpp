@@ -91,8 +91,8 @@ TEST_F(Quiet, InstallsTheModelOnThePortAsTheDefaultPrinterAndLogsEveryStep) {
 
 // /ip: the printer on a Standard TCP/IP port that the run makes through the port monitor,
 // for either protocol, as the spooler's ports and the monitor's own record show; the same
-// line again uses that port as it stands; the removal deletes it, as no other printer uses
-// it.
+// line again finds it all installed and changes nothing; the removal deletes the port, as
+// no other printer uses it.
 TEST_F(Quiet, InstallsOnANetworkPortOfEitherProtocolAndRemovesIt) {
     ASSERT_TRUE(InstallTcpMonitor());
     struct {
@@ -126,6 +126,9 @@ TEST_F(Quiet, InstallsOnANetworkPortOfEitherProtocolAndRemovesIt) {
         ASSERT_EQ(Run(line), 0u) << Log();
         ExpectRegistered(kLaser, kEnvironment, c.port, kLaserFiles);
         EXPECT_NE(Log().find(c.port + " is there with these settings; used as it is"),
+                  std::string::npos)
+            << Log();
+        EXPECT_NE(Log().find("end      already installed; nothing changed; exit code 0"),
                   std::string::npos)
             << Log();
         for (const char *change : {"XcvData AddPort", "XcvData ConfigPort"})
