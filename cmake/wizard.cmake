@@ -1,8 +1,14 @@
 # The wizard's executables: one code base, linked with one build profile, one
 # resource set and either the real or the test seams.
 
-set(WARNINGS -Wall -Wextra -Werror)
-target_compile_options(drvsetup_pure PRIVATE ${WARNINGS})
+set(WIZARD_OPTIONS -Wall -Wextra -Werror)
+# The program throws no C++ exception, and Windows unwinds 32-bit frames through the SEH
+# chain, not through tables: the 32-bit build's DWARF unwind tables would only take room
+# its size target has not got. (x86-64 keeps its tables: Windows' own unwinding uses them.)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    list(APPEND WIZARD_OPTIONS -fno-exceptions -fno-asynchronous-unwind-tables -fno-unwind-tables)
+endif()
+target_compile_options(drvsetup_pure PRIVATE ${WIZARD_OPTIONS})
 
 file(GLOB WIZARD_SOURCES CONFIGURE_DEPENDS
     ${SRC}/shell/*.cpp ${SRC}/ui/*.cpp ${SRC}/setupinfo/*.cpp ${SRC}/install/*.cpp)
@@ -11,7 +17,7 @@ list(FILTER WIZARD_SOURCES EXCLUDE REGEX "/(profile_x64|profile_x86|seam_real|se
 # Everything but the entry point, the profile, the seams and the resources.
 add_library(wizard_core OBJECT ${WIZARD_SOURCES})
 target_include_directories(wizard_core PUBLIC ${SRC})
-target_compile_options(wizard_core PRIVATE ${WARNINGS})
+target_compile_options(wizard_core PRIVATE ${WIZARD_OPTIONS})
 
 foreach(part profile_x64 profile_x86 seam_real seam_test)
     if(part MATCHES "^profile")
@@ -21,11 +27,11 @@ foreach(part profile_x64 profile_x86 seam_real seam_test)
     endif()
     add_library(wizard_${part} OBJECT ${file})
     target_include_directories(wizard_${part} PUBLIC ${SRC})
-    target_compile_options(wizard_${part} PRIVATE ${WARNINGS})
+    target_compile_options(wizard_${part} PRIVATE ${WIZARD_OPTIONS})
 endforeach()
 add_library(wizard_main OBJECT ${SRC}/shell/main.cpp)
 target_include_directories(wizard_main PUBLIC ${SRC})
-target_compile_options(wizard_main PRIVATE ${WARNINGS})
+target_compile_options(wizard_main PRIVATE ${WIZARD_OPTIONS})
 # Korean texts of the x86 profile reach the "A" functions in code page 949.
 target_compile_options(wizard_profile_x86 PRIVATE -fexec-charset=CP949)
 
