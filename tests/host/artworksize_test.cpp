@@ -26,8 +26,8 @@ TEST(ScaledArtworkSize, GrowsEachSideAsThePageDid) {
     EXPECT_EQ(663, at120.cx); // 662.67
     EXPECT_EQ(386, at120.cy); // 386.25
     Scaled at144 = Scale(497, 309, {9, 17}, {6, 12});
-    EXPECT_EQ(746, at144.cx); // 745.5 rounds up
-    EXPECT_EQ(438, at144.cy); // 437.75
+    EXPECT_EQ(746, at144.cx);                             // 745.5 rounds up
+    EXPECT_EQ(438, at144.cy);                             // 437.75
     EXPECT_EQ(464, Scale(497, 309, {9, 18}, {6, 12}).cy); // 463.5 rounds up
 }
 
