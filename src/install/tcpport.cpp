@@ -47,14 +47,20 @@ static void Narrow(const WCHAR *field, int count, char *out, int size) {
     out[written > 0 ? written : 0] = '\0';
 }
 
+// The host a port record names: its host name or address, else the address alone that
+// older records keep.
+static void PortHost(const PORT_DATA_1 *port, char *host, int size) {
+    if (port->sztHostAddress[0])
+        Narrow(port->sztHostAddress, TCP_HOST_SIZE, host, size);
+    else
+        Narrow(port->sztIPAddress, TCPXCV_IP_ADDRESS_SIZE, host, size);
+}
+
 // Where a port record sends print jobs, for the log: "raw to HOST:NUMBER" or "LPR to HOST,
 // queue QUEUE".
 static void DescribePort(const PORT_DATA_1 *port, char *out, size_t size) {
     char host[4 * TCP_HOST_SIZE], queue[4 * TCP_QUEUE_SIZE];
-    if (port->sztHostAddress[0])
-        Narrow(port->sztHostAddress, TCP_HOST_SIZE, host, sizeof host);
-    else
-        Narrow(port->sztIPAddress, TCPXCV_IP_ADDRESS_SIZE, host, sizeof host);
+    PortHost(port, host, sizeof host);
     Narrow(port->sztQueue, TCP_QUEUE_SIZE, queue, sizeof queue);
     if (port->dwProtocol == PROTOCOL_LPR_TYPE)
         snprintf(out, size, "LPR to %s, queue %s", host, queue);
@@ -90,10 +96,7 @@ static void FillPortData(const TcpPortSettings *settings, const char *name, PORT
 static int SameDestination(const PORT_DATA_1 *port, const PORT_DATA_1 *wanted) {
     char host[4 * TCP_HOST_SIZE], wantedHost[4 * TCP_HOST_SIZE];
     char queue[4 * TCP_QUEUE_SIZE], wantedQueue[4 * TCP_QUEUE_SIZE];
-    if (port->sztHostAddress[0])
-        Narrow(port->sztHostAddress, TCP_HOST_SIZE, host, sizeof host);
-    else
-        Narrow(port->sztIPAddress, TCPXCV_IP_ADDRESS_SIZE, host, sizeof host);
+    PortHost(port, host, sizeof host);
     Narrow(wanted->sztHostAddress, TCP_HOST_SIZE, wantedHost, sizeof wantedHost);
     Narrow(port->sztQueue, TCP_QUEUE_SIZE, queue, sizeof queue);
     Narrow(wanted->sztQueue, TCP_QUEUE_SIZE, wantedQueue, sizeof wantedQueue);
