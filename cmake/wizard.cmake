@@ -18,6 +18,9 @@ list(FILTER WIZARD_SOURCES EXCLUDE REGEX "/(profile_x64|profile_x86|seam_real|se
 add_library(wizard_core OBJECT ${WIZARD_SOURCES})
 target_include_directories(wizard_core PUBLIC ${SRC})
 target_compile_options(wizard_core PRIVATE ${WIZARD_OPTIONS})
+# <windows.h> was most of every file's compile: parsed once here, and reused by the parts
+# below built with the same options. The objects are the same as without it.
+target_precompile_headers(wizard_core PRIVATE <windows.h> <lzexpand.h> <stdio.h> <string.h>)
 
 foreach(part profile_x64 profile_x86 seam_real seam_test)
     if(part MATCHES "^profile")
@@ -28,10 +31,14 @@ foreach(part profile_x64 profile_x86 seam_real seam_test)
     add_library(wizard_${part} OBJECT ${file})
     target_include_directories(wizard_${part} PUBLIC ${SRC})
     target_compile_options(wizard_${part} PRIVATE ${WIZARD_OPTIONS})
+    if(NOT part STREQUAL "profile_x86")
+        target_precompile_headers(wizard_${part} REUSE_FROM wizard_core)
+    endif()
 endforeach()
 add_library(wizard_main OBJECT ${SRC}/shell/main.cpp)
 target_include_directories(wizard_main PUBLIC ${SRC})
 target_compile_options(wizard_main PRIVATE ${WIZARD_OPTIONS})
+target_precompile_headers(wizard_main REUSE_FROM wizard_core)
 # Korean texts of the x86 profile reach the "A" functions in code page 949.
 target_compile_options(wizard_profile_x86 PRIVATE -fexec-charset=CP949)
 
