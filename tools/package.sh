@@ -9,6 +9,7 @@
 #                    [--key FILE|URI [--cert FILE|URI] [--chain FILE] [--pkcs11-module FILE]
 #                     [--pin-file FILE] --ca FILE
 #                     [--timestamp URL | --legacy-timestamp URL] [--tsa-ca FILE]]
+#                    [--check-state DIR]
 #
 # --drivers  the maker's J71.INF and driver files (every plain file of DIR)
 # --out      where OUT/drvsetup_x64/, OUT/drvsetup_x86/, their zips and SHA256SUMS go
@@ -29,6 +30,9 @@
 #            certificate; --legacy-timestamp URL a legacy Authenticode one instead
 # --tsa-ca   the root certificate(s) of the time-stamping authority, to verify the
 #            timestamp's own chain (PEM; needed with a timestamp)
+# --check-state DIR  the checks run in the test harness's states DIR/x64 and DIR/x86, set
+#            up there unless they are already and left running for the next package;
+#            without it, in a state of their own, booted and removed by each package
 #
 # A folder whose check fails leaves no package: the problems are printed, and the exit
 # code is not 0.
@@ -86,7 +90,7 @@ check_signing_arguments() {
 }
 
 drivers="" out="" compress=0 cert="" key="" chain="" module="" pin_file="" ca=""
-timestamp="" legacy_timestamp="" tsa_ca=""
+timestamp="" legacy_timestamp="" tsa_ca="" check_state=""
 while [ $# -gt 0 ]; do
     case $1 in
     --drivers) drivers=${2:-}; shift 2 ;;
@@ -101,6 +105,7 @@ while [ $# -gt 0 ]; do
     --timestamp) timestamp=${2:-}; shift 2 ;;
     --legacy-timestamp) legacy_timestamp=${2:-}; shift 2 ;;
     --tsa-ca) tsa_ca=${2:-}; shift 2 ;;
+    --check-state) check_state=${2:-}; shift 2 ;;
     *) die "unknown argument $1 (see the comment at the top of this script)" ;;
     esac
 done
@@ -114,6 +119,10 @@ check_signing_arguments
 drivers=$(cd "$drivers" && pwd)
 mkdir -p "$out" || die "cannot make $out"
 out=$(cd "$out" && pwd)
+if [ -n "$check_state" ]; then
+    mkdir -p "$check_state" && check_state=$(cd "$check_state" && pwd) ||
+        die "cannot make $check_state"
+fi
 
 "$root/tools/install-deps.sh" >/dev/null || die "cannot install what packaging needs"
 
@@ -174,7 +183,7 @@ check_folder() {
     (cd "$folder" && "$root/tests/harness/$run" "$state" "$folder/$program" /quiet /check \
         /log "Z:${log//\//\\}" >/dev/null 2>&1)
     status=$?
-    "$root/tests/harness/$cleanup" "$state" >/dev/null 2>&1
+    [ -n "$check_state" ] || "$root/tests/harness/$cleanup" "$state" >/dev/null 2>&1
     if [ $status -eq 77 ]; then
         rm -f "$log"
         return 77
@@ -193,12 +202,13 @@ check_folder() {
 echo "=== checking each folder with its own program"
 state=$(mktemp -d) || die "cannot make a state directory"
 trap 'rm -rf "$state"' EXIT
-if ! check_folder setup.sh wine-run.sh cleanup.sh "$state/x64" "$out/drvsetup_x64" \
+checks=${check_state:-$state}
+if ! check_folder setup.sh wine-run.sh cleanup.sh "$checks/x64" "$out/drvsetup_x64" \
     drvsetup_x64.exe; then
     remove_package
     exit 1
 fi
-check_folder x86-setup.sh x86-run.sh x86-cleanup.sh "$state/x86" "$out/drvsetup_x86" \
+check_folder x86-setup.sh x86-run.sh x86-cleanup.sh "$checks/x86" "$out/drvsetup_x86" \
     drvsetup_x86.exe
 status=$?
 if [ $status -eq 77 ]; then
@@ -206,7 +216,7 @@ if [ $status -eq 77 ]; then
     # hold the same files but for the program.
     echo "  the 32-bit platform is not available here: drvsetup_x64.exe checks drvsetup_x86/"
     cp "$out/drvsetup_x64/drvsetup_x64.exe" "$out/drvsetup_x86/" || die "cannot copy"
-    check_folder setup.sh wine-run.sh cleanup.sh "$state/x64" "$out/drvsetup_x86" \
+    check_folder setup.sh wine-run.sh cleanup.sh "$checks/x64" "$out/drvsetup_x86" \
         drvsetup_x64.exe
     status=$?
     rm -f "$out/drvsetup_x86/drvsetup_x64.exe"

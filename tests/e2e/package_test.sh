@@ -8,22 +8,26 @@
 # SIGN_PIN, J71.DLL shipped as J71.DL_: the PIN seen nowhere, and the test build, run from
 # the unzipped package, dates the driver by J71.DL_. Then a driver folder with a model's
 # file missing: refused, the file named, no package.
-#   package_test.sh STATE_DIR PART
-# STATE_DIR is the Wine fixture's, for the installations; PART is "pem" (the PEM files, the
-# unzipped installation and the refused folder) or "token" (the token and the dated
-# driver): two halves that ctest runs side by side.
+#   package_test.sh STATE_DIR X86_STATE_DIR PART
+# STATE_DIR is the Wine fixture's, for the installations and the folder checks, and
+# X86_STATE_DIR the 32-bit one's, for the Korean folder's check; PART is "pem" (the PEM
+# files, the unzipped installation and the refused folder) or "token" (the token and the
+# dated driver): two halves that ctest runs side by side.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 . "$root/tests/harness/common.sh"
 
-[ $# -eq 2 ] && { [ "$2" = pem ] || [ "$2" = token ]; } ||
-    die "usage: package_test.sh STATE_DIR pem|token"
-part=$2
+[ $# -eq 3 ] && { [ "$3" = pem ] || [ "$3" = token ]; } ||
+    die "usage: package_test.sh STATE_DIR X86_STATE_DIR pem|token"
+part=$3
 state=$(cd "$1" && pwd) || die "no state directory $1"
 bin=$(dirname "$state")
 work=$(mktemp -d) || die "cannot make a work folder"
 trap 'rm -rf "$work"' EXIT
+# The folder checks copy the fixtures' booted prefixes rather than boot their own.
+mkdir "$work/checks" && ln -s "$state" "$work/checks/x64" && ln -s "$2" "$work/checks/x86" ||
+    die "cannot make the check states"
 failed=0
 fail() {
     echo "FAILED: $*"
@@ -60,7 +64,8 @@ check_signed() {
 if [ "$part" = pem ]; then
     echo "=== the demo folder, compressed and signed"
     "$root/tools/package.sh" --drivers "$root/demo" --out "$work/release" --compress \
-        --cert signer.pem --key signer.key --ca ca.pem || fail "package.sh refused the demo folder"
+        --cert signer.pem --key signer.key --ca ca.pem --check-state "$work/checks" ||
+        fail "package.sh refused the demo folder"
     release=$work/release
     for name in drvsetup_x64 drvsetup_x86; do
         check_signed "$release/$name/$name.exe" "Zelmox Systems Test Signer"
@@ -121,7 +126,7 @@ if [ "$part" = token ]; then
     touch -d '2011-03-14 12:00:00 UTC' dated/*
     SIGN_PIN=$pin PATH=$work/shim:$PATH "$root/tools/package.sh" --drivers dated --out token \
         --compress --key "$token;object=release" --pkcs11-module $module --ca ca.pem \
-        >token.txt 2>&1 ||
+        --check-state "$work/checks" >token.txt 2>&1 ||
         fail "package.sh refused the token's key"
     cat token.txt
     for name in drvsetup_x64 drvsetup_x86; do
@@ -150,7 +155,8 @@ fi
 if [ "$part" = pem ]; then
     echo "=== a driver folder with a model's file missing"
     mkdir drivers && cp "$root"/demo/* drivers/ && rm drivers/J71LASER.INI
-    "$root/tools/package.sh" --drivers drivers --out "$work/bad" >bad.txt 2>&1
+    "$root/tools/package.sh" --drivers drivers --out "$work/bad" --check-state "$work/checks" \
+        >bad.txt 2>&1
     status=$?
     cat bad.txt
     [ $status -ne 0 ] || fail "a folder with a missing file was packaged"
