@@ -223,8 +223,11 @@ static bool Launch(Wizard *wizard, const std::wstring &program, std::wstring com
                              nullptr, FALSE, CREATE_SUSPENDED, nullptr, Wide(directory).c_str(),
                              &startup, &info);
     RestoreEnvironment(previous);
-    if (!ok)
+    if (!ok) {
+        fprintf(stderr, "robot: CreateProcessW(%ls) failed, error %lu\n", commandLine.c_str(),
+                GetLastError());
         return false;
+    }
     wizard->process = info.hProcess;
     wizard->pid = info.dwProcessId;
     wizard->mainThread = info.dwThreadId;
@@ -235,6 +238,7 @@ static bool Launch(Wizard *wizard, const std::wstring &program, std::wstring com
     if (!wizard->hook) {
         // Without the hook no window the program makes would be seen, and a check that
         // it made none would pass for nothing.
+        fprintf(stderr, "robot: SetWinEventHook failed, error %lu\n", GetLastError());
         TerminateProcess(info.hProcess, 1);
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
