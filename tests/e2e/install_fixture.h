@@ -247,7 +247,7 @@ inline Sight WaitForOneOf(const robot::Wizard &wizard, const std::vector<Shown> 
                     {}};
         if (robot::Now() >= end || !robot::IsRunning(wizard))
             return sight;
-        robot::Pump(10);
+        robot::Pump(robot::kPollMs);
     }
 }
 

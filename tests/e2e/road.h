@@ -260,7 +260,7 @@ inline void DriveRoad(robot::Wizard &wizard, const Texts &t, bool installed, con
     std::vector<std::string> files = DemoFiles(DemoModels()[0]);
     for (ULONGLONG end = Now() + slowMs;
          Now() < end && IsWindow(copy) && ControlText(copy, kCopyFile) != files.back();)
-        Pump(10);
+        Pump(kPollMs);
     EXPECT_EQ(ControlText(copy, kCopyFile), files.back());
     EXPECT_EQ(TextOf(copy), t.copyCaption);
     hook(Stop::kCopy, copy);

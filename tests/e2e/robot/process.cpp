@@ -219,15 +219,25 @@ static bool Launch(Wizard *wizard, const std::wstring &program, std::wstring com
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     auto previous = SetEnvironment(environment);
-    BOOL ok = CreateProcessW(program.empty() ? nullptr : program.c_str(), &commandLine[0], nullptr,
-                             nullptr, FALSE, CREATE_SUSPENDED, nullptr, Wide(directory).c_str(),
-                             &startup, &info);
-    RestoreEnvironment(previous);
-    if (!ok) {
+    // On a loaded machine Wine's process creation now and then fails with an internal error
+    // before the new process has run a line of its own: that start is tried again.
+    BOOL ok = FALSE;
+    for (int attempt = 1; !ok && attempt <= 3; attempt++) {
+        ok = CreateProcessW(program.empty() ? nullptr : program.c_str(), &commandLine[0], nullptr,
+                            nullptr, FALSE, CREATE_SUSPENDED, nullptr, Wide(directory).c_str(),
+                            &startup, &info);
+        DWORD error = GetLastError();
+        if (ok)
+            break;
         fprintf(stderr, "robot: CreateProcessW(%ls) failed, error %lu\n", commandLine.c_str(),
-                GetLastError());
-        return false;
+                error);
+        if (error != ERROR_INTERNAL_ERROR)
+            break;
+        Sleep(500);
     }
+    RestoreEnvironment(previous);
+    if (!ok)
+        return false;
     wizard->process = info.hProcess;
     wizard->pid = info.dwProcessId;
     wizard->mainThread = info.dwThreadId;

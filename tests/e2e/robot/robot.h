@@ -40,6 +40,10 @@ ULONGLONG Now();
 // Pumps this thread's messages for `ms` milliseconds.
 void Pump(DWORD ms);
 
+// How long a wait pumps before it looks again: each look asks the program under test for
+// its windows and texts, and tests run four at a time on two CPUs.
+constexpr DWORD kPollMs = 30;
+
 // ---- Paths and setup folders ----
 
 // A Unix path as the Windows side reaches it (through drive Z:).

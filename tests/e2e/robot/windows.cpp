@@ -49,7 +49,7 @@ HWND WaitForWindow(const Wizard &wizard, const std::string &caption, int control
         HWND window = FindWindowOf(wizard, caption, controlId);
         if (window || Now() >= end)
             return window;
-        Pump(10);
+        Pump(kPollMs);
     }
 }
 
@@ -62,7 +62,7 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
     while (IsWindow(window) && IsWindowVisible(window)) {
         if (Now() >= end)
             return false;
-        Pump(10);
+        Pump(kPollMs);
     }
     return true;
 }
@@ -133,7 +133,7 @@ bool WaitForSystemMessageBox(const Wizard &wizard, MessageBoxInfo *box, DWORD ti
             return true;
         if (Now() >= end)
             return false;
-        Pump(10);
+        Pump(kPollMs);
     }
 }
 
