@@ -32,6 +32,12 @@ if [ ! -f "$state/template.ready" ]; then
     # Unmanaged windows: no window manager, and no 2 s wait at every hide or close.
     registry_file "$WINEPREFIX" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f ||
         die "cannot set X11 Driver Managed=N"
+    # No crash debugger (it can hang a headless run) and no desktop menu entries, whose
+    # builder took a share of every session's start; as in the 32-bit template.
+    for program in winedbg.exe winemenubuilder.exe; do
+        registry_file "$WINEPREFIX" reg add 'HKCU\Software\Wine\DllOverrides' /v $program \
+            /d "" /f || die "cannot turn off $program"
+    done
     # Arial's metrics and linked Hangul for the Korean build's pages; English runs keep
     # the same faces.
     . "$(dirname "$0")/korean-fonts.sh"
