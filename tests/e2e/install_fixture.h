@@ -432,11 +432,9 @@ class InstallCase : public ::testing::Test {
         const std::vector<std::string> ports = robot::Ports();
         const int com1 = (int)(std::find(ports.begin(), ports.end(), "COM1:") - ports.begin());
         RoadHook pictures = Screenshots(shots);
+        // The texts first: the copy page lingers only a second, which a picture or the
+        // DPI checks can take on a loaded machine.
         auto hook = [&](Stop stop, HWND window) {
-            if (more)
-                more(stop, window);
-            if (!shots.empty())
-                pictures(stop, window);
             if (stop == Stop::kModel)
                 EXPECT_EQ(robot::ListItems(window, robot::kModelList), DemoModels());
             if (stop == Stop::kPort) {
@@ -448,6 +446,10 @@ class InstallCase : public ::testing::Test {
                           robot::DriverDirectory() + "\\");
             if (stop == Stop::kFinish)
                 EXPECT_EQ(robot::ProfileDevice(), deviceBefore) << "changed before OK";
+            if (more)
+                more(stop, window);
+            if (!shots.empty())
+                pictures(stop, window);
         };
         ASSERT_NO_FATAL_FAILURE(DriveRoad(wizard, *build.texts, installed, hook, kSlow));
     }
